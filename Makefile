@@ -1,0 +1,28 @@
+# Every target installs what is missing, configures and builds in build/ first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all bootstrap configure build run test bench clean
+
+all: build
+
+bootstrap:
+	@tools/bootstrap
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/src/app/skyvane values --weather examples/currdat.lst
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/bench_weather --benchmark_min_time=0.2
+
+clean:
+	rm -rf $(BUILD)

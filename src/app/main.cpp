@@ -1,0 +1,51 @@
+// Program entry: the trace file first, then the command; any exception that gets this far
+// is reported as a fatal error.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "app/values_command.h"
+#include "base/settings.h"
+#include "diag/fatal_error.h"
+#include "diag/trace_file.h"
+
+namespace {
+
+void showMessageBox(const char* text, const char* caption) {
+    QMessageBox::critical(nullptr, caption, text);
+}
+
+int run(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QString command = arguments.value(0);
+    if (command == "--version") {
+        std::printf("skyvane %s\n", SKYVANE_VERSION);
+        return 0;
+    }
+    if (command == "values") {
+        return runValuesCommand(arguments.mid(1));
+    }
+    std::fprintf(stderr,
+                 "usage: skyvane --version\n"
+                 "       skyvane values [--weather FILE] [--lang ID]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CTraceFile& trace = CTraceFile::Instance();
+    trace.SetThreshold(10);
+    trace.SetName((CSettings::GetProgramDirectory() + "Skyvane").c_str());
+    try {
+        return run(argc, argv);
+    } catch (...) {
+        // Without a window system the notice becomes a line on standard error.
+        bool windows = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+        return ReportFatalError(std::current_exception(), windows ? &showMessageBox : nullptr);
+    }
+}

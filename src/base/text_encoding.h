@@ -1,0 +1,17 @@
+// Text of files written elsewhere: UTF-8 where it is valid UTF-8, Windows-1252 otherwise,
+// so that files from a Windows installation read correctly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+// The Windows-1252 bytes as UTF-8; the five unassigned bytes become the C1 controls.
+std::string windows1252ToUtf8(std::string_view bytes);
+
+// A whole file's text as UTF-8: kept when valid UTF-8 (a leading byte-order mark dropped),
+// read as Windows-1252 otherwise.
+std::string decodeFileText(std::string_view bytes);

@@ -1,0 +1,63 @@
+#include "weather/weather_data.h"
+
+#include "base/clock.h"
+#include "base/settings.h"
+
+namespace {
+
+// The file counts whole seconds from 1900 less 16 seconds.
+constexpr std::int64_t kTimeOffset = 2208988784;
+constexpr std::int64_t kOneDay = 24 * 60 * 60;
+
+const char* sectionOf(WeatherStateKind kind) {
+    switch (kind) {
+        case WeatherStateKind::WeatherTendency:
+            return "weather_tendency";
+        case WeatherStateKind::StormAlarm:
+            return "storm_alarm";
+        default:
+            return "weather_picture";
+    }
+}
+
+}  // namespace
+
+CWeatherData::CWeatherData() {
+    Reload();
+}
+
+bool CWeatherData::Reload() {
+    std::string path = CSettings::Instance().GetWeatherFilePath();
+    std::lock_guard<std::mutex> guard(m_lock);
+    return Load(path);
+}
+
+bool CWeatherData::IsOutdated() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    std::string stamp = stripBlanksAndQuotes(GetValue("last_actualisation", "time"));
+    // Unsigned arithmetic: a hostile stamp may not overflow into undefined behaviour.
+    auto taken = static_cast<std::uint64_t>(parseDecimal(stamp)) - kTimeOffset;
+    auto age = static_cast<std::int64_t>(static_cast<std::uint64_t>(Clock::NowSeconds()) - taken);
+    return age >= kOneDay;
+}
+
+int CWeatherData::GetState(WeatherStateKind kind) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return GetInt("number", sectionOf(kind));
+}
+
+unsigned stateTextId(WeatherStateKind kind, int value) {
+    switch (kind) {
+        case WeatherStateKind::WeatherPicture: {
+            static const unsigned ids[] = {321, 320, 319};  // rainy, changeable, sunny
+            return value >= 0 && value <= 2 ? ids[value] : 0;
+        }
+        case WeatherStateKind::WeatherTendency: {
+            static const unsigned ids[] = {316, 317, 318};  // steady, rising, falling
+            return value >= 0 && value <= 2 ? ids[value] : 0;
+        }
+        case WeatherStateKind::StormAlarm:
+            return value == 1 ? 178 : 0;
+    }
+    return 0;
+}

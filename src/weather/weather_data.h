@@ -1,0 +1,71 @@
+// The one holder of the station's weather data file: readings as display texts, the three
+// weather states and the age of the data. Reload and every lookup share one lock, so a reader
+// never sees a half-loaded file.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "base/singleton.h"
+#include "weather/data_file.h"
+
+enum class WeatherStateKind { WeatherPicture = 0, WeatherTendency = 1, StormAlarm = 2 };
+
+enum class WeatherDataType {
+    Date = 0,
+    Time,
+    IndoorTemperature,
+    OutdoorTemperature,
+    IndoorHumidity,
+    OutdoorHumidity,
+    PressureAbsolute,
+    PressureRelative,
+    WindDirection,
+    WindSpeed,
+    Rain1h,
+    Rain24h,
+    RainTotal,
+    Dewpoint,
+    Windchill,
+};
+
+// What a data type and one of its formats are called and where the reading is found.
+struct DataTypeInfo {
+    std::string section;
+    std::string typeName;
+    int typeCount = 0;
+    std::string key;
+    std::string formatName;
+    int formatCount = 0;
+};
+
+class CWeatherData : private CDataFile {
+  public:
+    // The one holder; the first call creates it and loads the file once.
+    static CWeatherData& Instance() { return SingletonHolder<CWeatherData>::Instance(); }
+
+    // Merges the file named by the WeatherFilePath setting in; false when it cannot be read.
+    bool Reload();
+
+    // True when the readings are one day old or older, or carry no time.
+    bool IsOutdated() const;
+
+    // The state's number; kMissingInt when the file has none.
+    int GetState(WeatherStateKind kind) const;
+
+    // The reading as display text: the value and its unit label, a date or a time.
+    std::string FormatValue(WeatherDataType type, int format) const;
+
+    // Names and counts for a data type and format; values outside the lists read as the
+    // first entry. The names are those of the language in use when first asked.
+    static DataTypeInfo GetDataTypeInfo(WeatherDataType type, int format);
+
+  private:
+    friend class SingletonHolder<CWeatherData>;
+    CWeatherData();
+
+    mutable std::mutex m_lock;
+};
+
+// The string id of the text shown for a weather state's value; 0 when the value shows none.
+unsigned stateTextId(WeatherStateKind kind, int value);

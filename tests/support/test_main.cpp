@@ -1,0 +1,26 @@
+// Every test program runs in UTC with its own empty settings and data directories, so no
+// test reads or writes the settings of whoever runs it.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+int main(int argc, char** argv) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::string home = (std::filesystem::temp_directory_path() / "skyvane-test-XXXXXX").string();
+    if (mkdtemp(home.data()) == nullptr) {
+        return 1;
+    }
+    setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+    setenv("SKYVANE_TEST_HOME", home.c_str(), 1);
+
+    testing::InitGoogleTest(&argc, argv);
+    int result = RUN_ALL_TESTS();
+    std::filesystem::remove_all(home);
+    return result;
+}
