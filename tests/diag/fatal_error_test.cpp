@@ -5,7 +5,6 @@
 
 #include <QTemporaryDir>
 #include <cerrno>
-#include <fstream>
 #include <sstream>
 
 #include "diag/exceptions.h"
@@ -13,6 +12,7 @@
 #include "diag/file_info.h"
 #include "diag/system_version.h"
 #include "diag/trace_file.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -38,12 +38,10 @@ std::string reportOf(std::exception_ptr error, int lastError) {
     g_noticeText.clear();
     errno = lastError;
     EXPECT_EQ(ReportFatalError(error, &recordNotice), 0);
-    std::ifstream in(trace.CurrentFileName(), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string text = readFile(trace.CurrentFileName());
     trace.SetThreshold(0);
     trace.SetName(nullptr);
-    return text.str();
+    return text;
 }
 
 // The trace lines without their time prefix.

@@ -4,22 +4,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "base/clock.h"
 #include "diag/trace_file.h"
+#include "support/test_files.h"
 
 namespace {
 
 using namespace std::chrono;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 Clock::TimePoint at(int year, int month, int day, int hour, int minute, int second, int ms) {
     std::tm t{};
