@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+// What some editors put before the first line of a UTF-8 file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
 // U+10FFFF).
 bool isValidUtf8(std::string_view bytes);

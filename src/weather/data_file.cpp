@@ -137,8 +137,12 @@ bool CDataFile::Load(const std::string& path) {
     std::string comment;
     std::string line;
     LineEnd end = LineEnd::Feed;
-    while (end == LineEnd::Feed) {
+    for (bool first = true; end == LineEnd::Feed; first = false) {
         end = readLine(file.get(), line);
+        // Editors on Windows may put a byte-order mark before the first line.
+        if (first && line.starts_with(kByteOrderMark)) {
+            line.erase(0, kByteOrderMark.size());
+        }
         Trim(line);
         if (line.empty()) {
             continue;

@@ -130,6 +130,9 @@ TEST_F(DataFileTest, BrokenFilesGiveAClearResultAndKeepWhatWasRead) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(m_file.GetValue("value", "keep"), "1");
 
+    EXPECT_TRUE(load("\xEF\xBB\xBF[marked]\nm=1\n"));
+    EXPECT_EQ(m_file.GetValue("m", "marked"), "1");
+
     // Windows-1252 text reads as UTF-8; UTF-8 text stays as it is.
     EXPECT_TRUE(
         load("[units]\nt=\xB0"
