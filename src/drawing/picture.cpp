@@ -1,0 +1,73 @@
+#include "drawing/picture.h"
+
+#include <QImageReader>
+#include <QPainter>
+
+#include "drawing/painter_canvas.h"
+
+namespace {
+
+// Premultiplied ARGB is what QPainter blends fastest.
+QImage prepareForDrawing(QImage picture) {
+    if (picture.isNull()) {
+        return picture;
+    }
+    return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                             : QImage::Format_RGB32);
+}
+
+}  // namespace
+
+QImage LoadBuiltinPicture(int builtinId) {
+    return prepareForDrawing(QImage(QString(":/pictures/%1.png").arg(builtinId)));
+}
+
+QImage LoadPicture(const std::string& path, int builtinId) {
+    if (path.empty()) {
+        return LoadBuiltinPicture(builtinId);
+    }
+    QImageReader reader(QString::fromStdString(path));
+    reader.setDecideFormatFromContent(true);
+    // Also bounds formats that do not tell their size before decoding.
+    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
+    QSize size = reader.size();
+    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels) {
+        return LoadBuiltinPicture(builtinId);
+    }
+    QImage picture = reader.read();
+    if (picture.isNull() ||
+        static_cast<qint64>(picture.width()) * picture.height() > kMaxPicturePixels) {
+        return LoadBuiltinPicture(builtinId);
+    }
+    return prepareForDrawing(std::move(picture));
+}
+
+CPictureSlot::CPictureSlot(int builtinId)
+    : m_builtinId(builtinId), m_picture(LoadBuiltinPicture(builtinId)) {}
+
+void CPictureSlot::Load(const std::string& path) {
+    m_path = path;
+    m_picture = LoadPicture(path, m_builtinId);
+    m_preparedWidth = -1;
+}
+
+const QImage& CPictureSlot::Prepared(int width, int height, Colour background) const {
+    if (width == m_preparedWidth && height == m_preparedHeight &&
+        background == m_preparedBackground) {
+        return m_prepared;
+    }
+    QImage copy = m_picture;
+    if (background != kNoColour && copy.hasAlphaChannel()) {
+        QImage opaque(copy.size(), QImage::Format_RGB32);
+        opaque.fill(toQColor(background));
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, copy);
+        painter.end();
+        copy = opaque;
+    }
+    m_prepared = copy.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_preparedWidth = width;
+    m_preparedHeight = height;
+    m_preparedBackground = background;
+    return m_prepared;
+}
