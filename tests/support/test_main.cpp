@@ -1,7 +1,9 @@
-// Every test program runs in UTC with its own empty settings and data directories, so no
+// Every test program runs in UTC, without a display, with its own empty settings and data directories, so no
 // test reads or writes the settings of whoever runs it.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+
+#include <QGuiApplication>
 
 #include <ctime>
 #include <filesystem>
@@ -20,6 +22,8 @@ int main(int argc, char** argv) {
     setenv("SKYVANE_TEST_HOME", home.c_str(), 1);
 
     testing::InitGoogleTest(&argc, argv);
+    // Fonts and painting need the application object; offscreen needs no display.
+    QGuiApplication application(argc, argv);
     int result = RUN_ALL_TESTS();
     std::filesystem::remove_all(home);
     return result;
