@@ -6,7 +6,7 @@
 #include <memory>
 
 class CImageBuffer {
-public:
+  public:
     CImageBuffer() = default;
     // Takes over bytes allocated with malloc.
     CImageBuffer(unsigned char* data, size_t size) : m_data(data), m_size(size) {}
@@ -14,7 +14,7 @@ public:
     const unsigned char* Data() const { return m_data.get(); }
     size_t Size() const { return m_size; }
 
-private:
+  private:
     struct Free {
         void operator()(unsigned char* data) const { std::free(data); }
     };

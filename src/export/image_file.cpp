@@ -10,8 +10,8 @@ QImage RenderDrawing(CDrawing& drawing) {
     int width = drawing.GetWidth();
     int height = drawing.GetHeight();
     if (width <= 0 || height <= 0 || width > 10000 || height > 10000) {
-        throw std::runtime_error("The image has no valid size (" + std::to_string(width) +
-                                 " x " + std::to_string(height) + ")");
+        throw std::runtime_error("The image has no valid size (" + std::to_string(width) + " x " +
+                                 std::to_string(height) + ")");
     }
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);

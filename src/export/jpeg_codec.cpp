@@ -61,7 +61,8 @@ CImageBuffer EncodeJpeg(const QImage& image, int quality) {
     }
     jpeg_start_compress(&codec, TRUE);
     while (codec.next_scanline < codec.image_height) {
-        auto* row = const_cast<JSAMPROW>(image.constScanLine(static_cast<int>(codec.next_scanline)));
+        auto* row =
+            const_cast<JSAMPROW>(image.constScanLine(static_cast<int>(codec.next_scanline)));
         jpeg_write_scanlines(&codec, &row, 1);
     }
     jpeg_finish_compress(&codec);

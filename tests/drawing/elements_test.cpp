@@ -16,7 +16,7 @@ namespace {
 
 // A view that records the messages the drawing's elements post to it.
 class RecordingView : public QObject {
-public:
+  public:
     bool event(QEvent* event) override {
         if (event->type() == CAppMessageEvent::EventType()) {
             messages.push_back(static_cast<CAppMessageEvent*>(event)->message);

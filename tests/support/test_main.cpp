@@ -1,5 +1,5 @@
-// Every test program runs in UTC, without a display, with its own empty settings and data directories, so no
-// test reads or writes the settings of whoever runs it.
+// Every test program runs in UTC, without a display, with its own empty settings and data
+// directories, so no test reads or writes the settings of whoever runs it.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
