@@ -23,6 +23,7 @@ test: build
 
 bench: build
 	$(BUILD)/bench/bench_weather --benchmark_min_time=0.2
+	$(BUILD)/bench/bench_render --benchmark_min_time=0.2
 
 clean:
 	rm -rf $(BUILD)

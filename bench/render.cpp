@@ -1,0 +1,68 @@
+// Rendering and encoding the example images, against encoding the same pixels alone.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "base/settings.h"
+#include "export/image_codecs.h"
+#include "export/image_file.h"
+#include "support/example_drawings.h"
+#include "weather/weather_data.h"
+
+namespace {
+
+std::vector<ExampleDrawing>& examples() {
+    static std::vector<ExampleDrawing> drawings = loadExampleDrawings();
+    return drawings;
+}
+
+void BM_RenderAndEncode(benchmark::State& state) {
+    CDrawing& drawing = *examples()[static_cast<size_t>(state.range(0))].drawing;
+    drawing.SetImageFormat(static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(RenderImage(drawing).Size());
+    }
+    state.SetLabel(examples()[static_cast<size_t>(state.range(0))].name +
+                   (state.range(1) == kJpegFormat ? " JPEG" : " PNG"));
+}
+
+void BM_EncodeOnly(benchmark::State& state) {
+    CDrawing& drawing = *examples()[static_cast<size_t>(state.range(0))].drawing;
+    QImage pixels = RenderDrawing(drawing);
+    bool jpeg = state.range(1) == kJpegFormat;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize((jpeg ? EncodeJpeg(pixels, 100) : EncodePng(pixels)).Size());
+    }
+    state.SetLabel(examples()[static_cast<size_t>(state.range(0))].name +
+                   (jpeg ? " JPEG" : " PNG"));
+}
+
+void examplesAndFormats(benchmark::internal::Benchmark* benchmark) {
+    for (int example = 0; example < 3; ++example) {
+        for (int format : {kJpegFormat, kPngFormat}) {
+            benchmark->Args({example, format});
+        }
+    }
+}
+
+BENCHMARK(BM_RenderAndEncode)->Apply(examplesAndFormats)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodeOnly)->Apply(examplesAndFormats)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    // A scratch settings store that names the example weather file.
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    CSettings::Instance().SetWeatherFilePath(kExamplesDir + "/currdat.lst");
+    CSettings::Instance().SetLangID(1033);
+    CWeatherData::Instance().Reload();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
