@@ -67,7 +67,6 @@ class CDrawing {
     void SetImageFormat(int format) { m_imageformat = format; }
     CDrawBackground* GetBackground() const { return m_background; }
     QObject* GetView() const { return m_view; }
-    void SetView(QObject* view) { m_view = view; }
     CProfile* GetProfile() const { return m_profile; }
     const std::vector<std::unique_ptr<CDrawObj>>& Elements() const { return m_elements; }
 
