@@ -8,10 +8,6 @@
 
 namespace {
 
-std::string attributeName(size_t index) {
-    return "imagefile_" + std::to_string(index);
-}
-
 template <size_t Count>
 std::array<CPictureSlot, Count> makeSlots(const std::array<int, Count>& ids) {
     return [&]<size_t... I>(std::index_sequence<I...>) {
@@ -98,7 +94,8 @@ template <WeatherStateKind Kind, size_t Count>
 bool CDrawImageState<Kind, Count>::LoadFromXml(const pugi::xml_node& node) {
     CDrawImage::LoadFromXml(node);
     for (size_t i = 0; i < Count; ++i) {
-        SetImageFile(static_cast<int>(i), readString(node, attributeName(i).c_str(), ""));
+        SetImageFile(static_cast<int>(i),
+                     readString(node, numberedName("imagefile_", i).c_str(), ""));
     }
     return true;
 }
@@ -108,7 +105,7 @@ bool CDrawImageState<Kind, Count>::SaveToXml(pugi::xml_node& parent) const {
     CDrawImage::SaveToXml(parent);
     pugi::xml_node node = parent.last_child();
     for (size_t i = 0; i < Count; ++i) {
-        writeString(node, attributeName(i).c_str(), m_slots[i].Path());
+        writeString(node, numberedName("imagefile_", i).c_str(), m_slots[i].Path());
     }
     return true;
 }

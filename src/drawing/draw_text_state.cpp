@@ -4,14 +4,6 @@
 #include "drawing/state_slot.h"
 #include "drawing/xml_attributes.h"
 
-namespace {
-
-std::string attributeName(size_t index) {
-    return "text_" + std::to_string(index);
-}
-
-}  // namespace
-
 template <WeatherStateKind Kind, size_t Count>
 CDrawTextState<Kind, Count>::CDrawTextState() {
     for (size_t i = 0; i < Count; ++i) {
@@ -30,7 +22,7 @@ template <WeatherStateKind Kind, size_t Count>
 bool CDrawTextState<Kind, Count>::LoadFromXml(const pugi::xml_node& node) {
     CDrawText::LoadFromXml(node);
     for (size_t i = 0; i < Count; ++i) {
-        SetStateText(static_cast<int>(i), readString(node, attributeName(i).c_str(), ""));
+        SetStateText(static_cast<int>(i), readString(node, numberedName("text_", i).c_str(), ""));
     }
     return true;
 }
@@ -40,7 +32,7 @@ bool CDrawTextState<Kind, Count>::SaveToXml(pugi::xml_node& parent) const {
     CDrawText::SaveToXml(parent);
     pugi::xml_node node = parent.last_child();
     for (size_t i = 0; i < Count; ++i) {
-        writeString(node, attributeName(i).c_str(), m_stateTexts[i]);
+        writeString(node, numberedName("text_", i).c_str(), m_stateTexts[i]);
     }
     return true;
 }

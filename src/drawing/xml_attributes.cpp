@@ -65,3 +65,7 @@ void writeBool(pugi::xml_node& node, const char* name, bool value) {
 void writeString(pugi::xml_node& node, const char* name, const std::string& value) {
     node.append_attribute(name) = value.c_str();
 }
+
+std::string numberedName(const char* prefix, size_t index) {
+    return prefix + std::to_string(index);
+}

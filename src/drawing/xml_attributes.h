@@ -14,6 +14,9 @@ bool readBool(const pugi::xml_node& node, const char* name, bool fallback);
 
 std::string readString(const pugi::xml_node& node, const char* name, const std::string& fallback);
 
+// The name of a numbered attribute: prefix followed by the index ("text_0", "imagefile_2").
+std::string numberedName(const char* prefix, size_t index);
+
 void writeInt(pugi::xml_node& node, const char* name, long value);
 void writeBool(pugi::xml_node& node, const char* name, bool value);
 void writeString(pugi::xml_node& node, const char* name, const std::string& value);
