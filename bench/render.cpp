@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include "base/settings.h"
@@ -55,9 +54,10 @@ BENCHMARK(BM_EncodeOnly)->Apply(examplesAndFormats)->Unit(benchmark::kMicrosecon
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    // A scratch settings store that names the example weather file.
+    // Scratch settings and data folders that name the example weather file.
     QTemporaryDir home;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
     CSettings::Instance().SetWeatherFilePath(kExamplesDir + "/currdat.lst");
     CSettings::Instance().SetLangID(1033);
     CWeatherData::Instance().Reload();

@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
@@ -68,9 +67,10 @@ BENCHMARK(BM_ReloadAndFormatAll);
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A scratch settings store that names the example file, so the user's stays untouched.
+    // Scratch settings and data folders that name the example file; the user's stay untouched.
     QTemporaryDir home;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
     CSettings::Instance().SetWeatherFilePath(kExample);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

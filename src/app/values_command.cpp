@@ -1,30 +1,15 @@
 #include "app/values_command.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
 
+#include "app/scratch_settings.h"
 #include "base/lang_string.h"
 #include "base/settings.h"
 #include "weather/weather_data.h"
 
 namespace {
-
-// --weather and --lang hold for this run only: the process's settings move to a scratch
-// store that starts with the user's values.
-void applyOverrides(const std::optional<std::string>& weatherFile,
-                    std::optional<unsigned short> langId, QTemporaryDir& scratch) {
-    if (!weatherFile && !langId) {
-        return;
-    }
-    CSettings& settings = CSettings::Instance();
-    std::string path = weatherFile.value_or(settings.GetWeatherFilePath());
-    unsigned short language = langId.value_or(settings.GetLangID());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
-    settings.SetWeatherFilePath(path);
-    settings.SetLangID(language);
-}
 
 void printReadings(const CWeatherData& data) {
     int typeCount = CWeatherData::GetDataTypeInfo(WeatherDataType::Date, 0).typeCount;
@@ -76,7 +61,14 @@ int runValuesCommand(const QStringList& arguments) {
         }
     }
     QTemporaryDir scratch;
-    applyOverrides(weatherFile, langId, scratch);
+    useScratchSettings(scratch);
+    CSettings& settings = CSettings::Instance();
+    if (weatherFile) {
+        settings.SetWeatherFilePath(*weatherFile);
+    }
+    if (langId) {
+        settings.SetLangID(*langId);
+    }
 
     CWeatherData& data = CWeatherData::Instance();
     printReadings(data);

@@ -46,6 +46,29 @@ class registry_int : public registry_value {
     void set(T value) const { write(QVariant::fromValue(static_cast<qlonglong>(value))); }
 };
 
+// A point on the screen: x then y, signed 32-bit each.
+struct CPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const CPoint&) const = default;
+};
+
+template <class P>
+class registry_binary : public registry_value {
+  public:
+    using registry_value::registry_value;
+
+    // (0, 0) when missing or not two numbers.
+    P get() const {
+        QList<QVariant> pair = read().toList();
+        if (pair.size() != 2) {
+            return P{};
+        }
+        return P{pair[0].toInt(), pair[1].toInt()};
+    }
+    void set(const P& point) const { write(QVariantList{point.x, point.y}); }
+};
+
 template <class S>
 class registry_string : public registry_value {
   public:

@@ -3,17 +3,82 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <algorithm>
 #include <climits>
 
+namespace {
+
+template <class Value, class T>
+void setDefault(const Value& value, const T& fallback) {
+    if (!value.exists()) {
+        value.set(fallback);
+    }
+}
+
+registry_int<unsigned long> customColor(int index) {
+    return registry_int<unsigned long>("Software\\Quillonsoft\\Skyvane\\CustomColors\\Color" +
+                                       std::to_string(index));
+}
+
+}  // namespace
+
 CSettings::CSettings() {
-    if (!m_weatherFilePath.exists()) {
-        m_weatherFilePath.set(GetProgramDirectory() + kDefaultWeatherFileName);
+    if (!m_startAutomatically.exists()) {
+        SetStartAutomatically(1);
     }
-    if (!m_langId.exists()) {
-        m_langId.set(DefaultLangID());
+    setDefault(m_windowMinimized, 0);
+    setDefault(m_showInSystemTray, 1);
+    setDefault(m_showTooltipHelp, 1);
+    setDefault(m_weatherFilePath, GetProgramDirectory() + kDefaultWeatherFileName);
+    setDefault(m_windowPosition, CPoint{0, 0});
+    setDefault(m_openedFile, GetProgramDirectory() + "SKV/data/data.xml");
+    setDefault(m_drawSelectionRectangle, 1);
+    setDefault(m_snapOffset, 10);
+    setDefault(m_snapElements, 1);
+    setDefault(m_langId, DefaultLangID());
+}
+
+void CSettings::SetStartAutomatically(int start) {
+    std::string entry = AutostartEntryPath();
+    if (start != 0) {
+        QDir().mkpath(QFileInfo(QString::fromStdString(entry)).path());
+        QFile file(QString::fromStdString(entry));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            // A path with blanks must be quoted, or the session runs something else.
+            std::string program = GetProgramPath();
+            if (program.find_first_of(" \t\"") != std::string::npos) {
+                program = "\"" + program + "\"";
+            }
+            file.write(("[Desktop Entry]\nType=Application\nName=Skyvane\nExec=" + program +
+                        " -minimized\nX-GNOME-Autostart-enabled=true\n")
+                           .c_str());
+        }
+    } else {
+        QFile::remove(QString::fromStdString(entry));
     }
+    m_startAutomatically.set(start);
+}
+
+void CSettings::SetWindowPosition(CPoint position) {
+    m_windowPosition.set(CPoint{std::max(position.x, 0), std::max(position.y, 0)});
+}
+
+unsigned long CSettings::GetCustomColor(int index) const {
+    return customColor(index).get();
+}
+
+void CSettings::SetCustomColor(int index, unsigned long colour) {
+    customColor(index).set(colour);
+}
+
+std::string CSettings::AutostartEntryPath() {
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+            "/autostart/skyvane.desktop")
+        .toStdString();
 }
 
 std::string CSettings::GetProgramPath() {

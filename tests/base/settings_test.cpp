@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
+#include <filesystem>
 
 #include "base/registry_value.h"
 #include "base/settings.h"
+#include "support/test_files.h"
 
 TEST(RegistryValue, TypedValuesSurviveTheStoreAndMissingOnesReadEmpty) {
     registry_int<int> signedValue("Software\\Quillonsoft\\Skyvane\\Test\\Signed");
@@ -46,8 +48,33 @@ TEST(RegistryValue, TypedValuesSurviveTheStoreAndMissingOnesReadEmpty) {
 TEST(Settings, FirstStartWritesDefaultsThatAreThenKept) {
     CSettings& settings = CSettings::Instance();
     EXPECT_EQ(settings.GetWeatherFilePath(), CSettings::GetProgramDirectory() + "currdat.lst");
+    EXPECT_EQ(settings.GetOpenedFile(), CSettings::GetProgramDirectory() + "SKV/data/data.xml");
     EXPECT_EQ(settings.GetLangID(), CSettings::DefaultLangID());
-    EXPECT_TRUE(registry_value("Software\\Quillonsoft\\Skyvane\\LangID").exists());
+    EXPECT_EQ(settings.GetStartAutomatically(), 1);
+    EXPECT_EQ(settings.GetDrawSelectionRectangle(), 1);
+    EXPECT_EQ(settings.GetWindowPosition(), (CPoint{0, 0}));
+    EXPECT_EQ(settings.GetWindowMinimized(), 0);
+    EXPECT_EQ(settings.GetShowInSystemTray(), 1);
+    EXPECT_EQ(settings.GetShowTooltipHelp(), 1);
+    EXPECT_EQ(settings.GetSnapOffset(), 10);
+    EXPECT_EQ(settings.GetSnapElements(), 1);
+    EXPECT_EQ(settings.GetCustomColor(15), 0u);
+    EXPECT_EQ(QSettings("Quillonsoft", "Skyvane").childKeys().size(), 11);
+
+    // The autostart entry starts the program hidden, from where it is.
+    std::string entry = readFile(CSettings::AutostartEntryPath());
+    EXPECT_NE(entry.find("\nExec=" + CSettings::GetProgramPath() + " -minimized\n"),
+              std::string::npos);
+    settings.SetStartAutomatically(0);
+    EXPECT_FALSE(std::filesystem::exists(CSettings::AutostartEntryPath()));
+    EXPECT_EQ(settings.GetStartAutomatically(), 0);
+    settings.SetStartAutomatically(1);
+    EXPECT_TRUE(std::filesystem::exists(CSettings::AutostartEntryPath()));
+
+    settings.SetWindowPosition({-20, 300});
+    EXPECT_EQ(settings.GetWindowPosition(), (CPoint{0, 300}));
+    settings.SetCustomColor(3, 0x00FF8040);
+    EXPECT_EQ(settings.GetCustomColor(3), 0x00FF8040u);
 
     settings.SetWeatherFilePath("/srv/station/currdat.lst");
     settings.SetLangID(1031);
