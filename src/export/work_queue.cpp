@@ -1,5 +1,7 @@
 #include "export/work_queue.h"
 
+#include <algorithm>
+
 #include "base/singleton.h"
 #include "diag/log.h"
 
@@ -55,6 +57,14 @@ bool CWorkQueue::Insert(WorkItemBase* item) {
     return true;
 }
 
+void CWorkQueue::Withdraw(WorkItemBase* item) {
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_items.erase(std::remove(m_items.begin(), m_items.end(), item), m_items.end());
+    m_itemDone.wait(lock, [&] {
+        return std::find(m_current.begin(), m_current.end(), item) == m_current.end();
+    });
+}
+
 void CWorkQueue::Work(void* threadValue) {
     std::unique_lock<std::mutex> lock(m_lock);
     for (;;) {
@@ -65,11 +75,14 @@ void CWorkQueue::Work(void* threadValue) {
         }
         WorkItemBase* item = m_items.front();
         m_items.pop_front();
+        m_current.push_back(item);
         lock.unlock();
         if (item != nullptr) {
             item->Execute(threadValue);
         }
         lock.lock();
+        m_current.erase(std::find(m_current.begin(), m_current.end(), item));
+        m_itemDone.notify_all();
     }
     --m_runningWorkers;
     m_workerEnded.notify_all();

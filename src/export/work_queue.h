@@ -36,6 +36,10 @@ class CWorkQueue {
     // or copies items.
     bool Insert(WorkItemBase* item);
 
+    // Takes the item out of the queue and waits while a worker runs it; afterwards the queue
+    // no longer refers to it, so it may be destroyed.
+    void Withdraw(WorkItemBase* item);
+
     // Stops the workers after their current item: waits up to `wait` for them, then (with a log
     // line) for as long as an item still runs, so nothing is left working on freed memory; then
     // cancels what is still queued, front to back.
@@ -49,6 +53,8 @@ class CWorkQueue {
     std::condition_variable m_wake;
     std::condition_variable m_workerEnded;
     std::deque<WorkItemBase*> m_items;
+    std::vector<WorkItemBase*> m_current;
+    std::condition_variable m_itemDone;
     unsigned m_runningWorkers = 0;
     bool m_stopping = false;
     bool m_shutDown = false;

@@ -1,0 +1,76 @@
+#include "export/export_runner.h"
+
+#include <stdexcept>
+
+#include "base/app_message.h"
+#include "base/lang_string.h"
+#include "export/image_file.h"
+#include "profiles/profile.h"
+#include "weather/weather_data.h"
+
+namespace {
+
+// String ids of the steps.
+constexpr unsigned kLoadingWeatherData = 180;
+constexpr unsigned kCheckingDialup = 181;
+constexpr unsigned kCopyingImage = 323;
+constexpr unsigned kSendingEmails = 182;
+constexpr unsigned kError = 160;
+constexpr unsigned kCouldNotParseWeatherData = 157;
+// The OK command a successful export sends.
+constexpr unsigned kCommandMessage = 0x0111;
+constexpr quintptr kOkCommand = 1;
+
+}  // namespace
+
+CExportRunner::CExportRunner(CProfile* profile)
+    : m_profile(profile),
+      m_drawing(profile->GetDrawing()),
+      m_exportType(profile->GetExportType()),
+      m_connectionType(profile->GetConnectionType()) {}
+
+CExportRunner::~CExportRunner() {
+    RequestStop(UINT_MAX);
+}
+
+void CExportRunner::BeginStep(unsigned stringId) {
+    m_currentStep = stringId;
+    if (!IsStopRequested()) {
+        PostAppMessage(GetNotifyWindow(), kExportProgress, stringId, m_profile);
+    }
+}
+
+void CExportRunner::Publish(const CImageBuffer&) {
+    // The publishers plug in here; until then an export must not report success.
+    throw std::runtime_error(m_exportType == ExportType::Ftp
+                                 ? "Publishing by FTP is not available in this version"
+                                 : "Publishing by e-mail is not available in this version");
+}
+
+void CExportRunner::Run() {
+    try {
+        BeginStep(kLoadingWeatherData);
+        if (!CWeatherData::Instance().Reload()) {
+            throw std::runtime_error(LangString(kCouldNotParseWeatherData));
+        }
+        BeginStep(kCheckingDialup);
+        if (m_connectionType == ConnectionType::Dialup) {
+            throw std::runtime_error("Dial-up connections are not available in this version");
+        }
+        CImageBuffer image = RenderImage(*m_drawing);
+        BeginStep(m_exportType == ExportType::Ftp ? kCopyingImage : kSendingEmails);
+        Publish(image);
+    } catch (const std::runtime_error& error) {
+        m_errorText = error.what();
+    } catch (...) {
+        m_errorText = "Unknown error";
+    }
+    if (IsStopRequested()) {
+        return;
+    }
+    if (!m_errorText.empty()) {
+        PostAppMessage(GetNotifyWindow(), kExportProgress, kError, m_profile);
+    } else {
+        PostAppMessage(GetNotifyWindow(), kCommandMessage, kOkCommand, m_profile);
+    }
+}

@@ -1,0 +1,40 @@
+// One export of one image on a thread of its own: reload the weather data, render the image,
+// publish it. Every failure becomes the runner's one error text.
+#pragma once
+
+#include <string>
+
+#include "export/image_buffer.h"
+#include "export/win32_thread.h"
+
+class CProfile;
+class CDrawing;
+enum class ExportType;
+enum class ConnectionType;
+
+class CExportRunner : public CWin32GUIThread {
+  public:
+    // Copies the profile's settings now, so edits during the export do not reach it.
+    explicit CExportRunner(CProfile* profile);
+    ~CExportRunner() override;
+
+    // The failure text; empty after a successful export.
+    std::string GetExportError() const { return m_errorText; }
+    // The string id of the step under way, or of the step that failed.
+    unsigned GetCurrentStep() const { return m_currentStep; }
+
+  protected:
+    void Run() override;
+
+  private:
+    // Names the step and tells the notification window.
+    void BeginStep(unsigned stringId);
+    void Publish(const CImageBuffer& image);
+
+    CProfile* m_profile;
+    CDrawing* m_drawing;
+    ExportType m_exportType;
+    ConnectionType m_connectionType;
+    std::string m_errorText;
+    unsigned m_currentStep = 0;
+};
