@@ -16,7 +16,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/src/app/skyvane values --weather examples/currdat.lst
+	$(BUILD)/src/app/skyvane render --profiles examples/data.xml --weather examples/currdat.lst --out out
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

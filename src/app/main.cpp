@@ -2,9 +2,12 @@
 // is reported as a fatal error.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <cstdio>
 
+#include "app/headless_command.h"
+#include "app/render_command.h"
 #include "app/values_command.h"
 #include "base/settings.h"
 #include "diag/fatal_error.h"
@@ -29,9 +32,21 @@ int run(int argc, char** argv) {
     if (command == "values") {
         return runValuesCommand(arguments.mid(1));
     }
+    if (command == "render" || command == "--headless") {
+        // Fonts and painting without a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        QGuiApplication application(argc, argv);
+        return command == "render" ? runRenderCommand(arguments.mid(1))
+                                   : runHeadless(arguments.mid(1));
+    }
     std::fprintf(stderr,
                  "usage: skyvane --version\n"
-                 "       skyvane values [--weather FILE] [--lang ID]\n");
+                 "       skyvane values [--weather FILE] [--lang ID]\n"
+                 "       skyvane render [--profiles FILE] [--weather FILE] [--image NAME] "
+                 "--out DIR\n"
+                 "       skyvane --headless [--profiles FILE]\n");
     return 2;
 }
 

@@ -35,6 +35,11 @@ void collectProfiles(const pugi::xml_node& node, std::vector<pugi::xml_node>& fo
     }
 }
 
+// Kept as the OpenedFile setting, which must not depend on the current directory.
+std::string absoluteOf(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+}
+
 std::string folderOf(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
 }
@@ -86,7 +91,8 @@ std::string ProfilesFileToLoad() {
     return CSettings::GetProgramDirectory() + "SKV/data/data.xml";
 }
 
-ProfileList LoadProfilesFile(const std::string& path, QObject* view) {
+ProfileList LoadProfilesFile(const std::string& givenPath, QObject* view) {
+    std::string path = absoluteOf(givenPath);
     std::ifstream in(path, std::ios::binary);
     std::stringstream bytes;
     if (!in || std::filesystem::is_directory(path) || !(bytes << in.rdbuf())) {
@@ -112,7 +118,8 @@ ProfileList LoadProfilesFile(const std::string& path, QObject* view) {
     return profiles;
 }
 
-void SaveProfilesFile(const std::string& path, const ProfileList& profiles) {
+void SaveProfilesFile(const std::string& givenPath, const ProfileList& profiles) {
+    std::string path = absoluteOf(givenPath);
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("profiles");
     for (const auto& profile : profiles) {

@@ -1,0 +1,126 @@
+#include "app/headless_command.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <stdexcept>
+
+#include "base/app_message.h"
+#include "base/settings.h"
+#include "diag/log.h"
+#include "profiles/profiles_file.h"
+#include "weather/weather_data.h"
+#include "weather/weather_file_watcher.h"
+
+namespace {
+
+// Written by the signal handler, read by the event loop.
+int s_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    char byte = 1;
+    [[maybe_unused]] ssize_t written = write(s_signalPipe[0], &byte, 1);
+}
+
+// Stands in for the main view: reacts to the messages of the watcher and the exports.
+class CHeadlessView : public QObject {
+  public:
+    bool event(QEvent* event) override {
+        if (event->type() != CAppMessageEvent::EventType()) {
+            return QObject::event(event);
+        }
+        auto* message = static_cast<CAppMessageEvent*>(event);
+        auto* profile = static_cast<CProfile*>(message->lParam);
+        switch (message->message) {
+            case kWeatherFileChanged:
+                CWeatherData::Instance().Reload();
+                if (CWeatherData::Instance().IsOutdated()) {
+                    LogMessage(Warn, "%s", "The weather data is older than 1 day");
+                }
+                break;
+            case kExportStarted:
+                LogMessage(Info, "Export of \"%s\" started", profile->GetName().c_str());
+                break;
+            case kExportSucceeded:
+                LogMessage(Info, "Export of \"%s\" succeeded", profile->GetName().c_str());
+                break;
+            case kExportFailed:
+                LogMessage(Error, "Export of \"%s\" failed: %s", profile->GetName().c_str(),
+                           profile->GetLastError().c_str());
+                break;
+            default:
+                break;
+        }
+        return true;
+    }
+};
+
+std::string directoryOf(const std::string& path) {
+    auto cut = path.rfind('/');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+// Save the list, stop the watch, suspend every schedule, shut the export queue down.
+void shutDown(const ProfileList& profiles, CWeatherFileWatcher& watcher) {
+    LogMessage(Info, "%s", "Shutting down");
+    try {
+        SaveProfilesFile(CSettings::Instance().GetOpenedFile(), profiles);
+    } catch (const std::runtime_error& error) {
+        LogMessage(Error, "%s", error.what());
+    }
+    watcher.Stop();
+    for (const auto& profile : profiles) {
+        profile->SetSuspended(true);
+    }
+    CWorkQueue::Application().Shutdown();
+}
+
+}  // namespace
+
+int runHeadless(const QStringList& arguments) {
+    std::string path;
+    if (arguments.size() == 2 && arguments[0] == "--profiles") {
+        path = arguments[1].toStdString();
+    } else if (!arguments.isEmpty()) {
+        std::fprintf(stderr, "usage: skyvane --headless [--profiles FILE]\n");
+        return 2;
+    }
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, s_signalPipe) != 0) {
+        std::fprintf(stderr, "skyvane: cannot watch for signals\n");
+        return 1;
+    }
+    CHeadlessView view;
+    ProfileList profiles;
+    try {
+        profiles = LoadProfilesFile(path.empty() ? ProfilesFileToLoad() : path, &view);
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "skyvane: %s\n", error.what());
+        return 1;
+    }
+    LogMessage(Info, "Running %zu images from %s", profiles.size(),
+               CSettings::Instance().GetOpenedFile().c_str());
+
+    CWeatherFileWatcher watcher;
+    watcher.SetSettleDelay(1000);
+    std::string weatherFolder = directoryOf(CSettings::Instance().GetWeatherFilePath());
+    if (!weatherFolder.empty()) {
+        watcher.Start(&view, kWeatherFileChanged, weatherFolder);
+    }
+    if (CWeatherData::Instance().IsOutdated()) {
+        LogMessage(Warn, "%s", "The weather data is older than 1 day");
+    }
+
+    QSocketNotifier signalNotifier(s_signalPipe[1], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        signalNotifier.setEnabled(false);
+        shutDown(profiles, watcher);
+        QCoreApplication::quit();
+    });
+    std::signal(SIGINT, &onSignal);
+    std::signal(SIGTERM, &onSignal);
+    return QCoreApplication::exec() == 0 ? 0 : 1;
+}
