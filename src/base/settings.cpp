@@ -63,6 +63,20 @@ void CSettings::SetStartAutomatically(int start) {
     m_startAutomatically.set(start);
 }
 
+unsigned short CSettings::GetLangID() const {
+    int kept = m_langIdKept.load();
+    if (kept < 0) {
+        kept = m_langId.get();
+        m_langIdKept.store(kept);
+    }
+    return static_cast<unsigned short>(kept);
+}
+
+void CSettings::SetLangID(unsigned short langId) {
+    m_langId.set(langId);
+    m_langIdKept.store(langId);
+}
+
 void CSettings::SetWindowPosition(CPoint position) {
     m_windowPosition.set(CPoint{std::max(position.x, 0), std::max(position.y, 0)});
 }

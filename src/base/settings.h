@@ -2,6 +2,7 @@
 // written at the first start.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "base/registry_value.h"
@@ -44,9 +45,11 @@ class CSettings {
     int GetSnapElements() const { return m_snapElements.get(); }
     void SetSnapElements(int snap) { m_snapElements.set(snap); }
 
-    // Language of every text shown: 1031 German, 1033 English, 1036 French.
-    unsigned short GetLangID() const { return m_langId.get(); }
-    void SetLangID(unsigned short langId) { m_langId.set(langId); }
+    // Language of every text shown: 1031 German, 1033 English, 1036 French. Read from the
+    // store once and then kept: every text asks for it, and another language takes effect
+    // after a restart anyway.
+    unsigned short GetLangID() const;
+    void SetLangID(unsigned short langId);
 
     // One of the sixteen custom colours of the colour picker (0x00BBGGRR); 0 when unset.
     unsigned long GetCustomColor(int index) const;
@@ -84,4 +87,5 @@ class CSettings {
     registry_int<int> m_snapOffset{"Software\\Quillonsoft\\Skyvane\\SnapOffset"};
     registry_int<int> m_snapElements{"Software\\Quillonsoft\\Skyvane\\SnapElements"};
     registry_int<unsigned short> m_langId{"Software\\Quillonsoft\\Skyvane\\LangID"};
+    mutable std::atomic<int> m_langIdKept{-1};
 };

@@ -2,6 +2,8 @@
 
 #include <QImageReader>
 #include <QPainter>
+#include <map>
+#include <mutex>
 
 #include "drawing/painter_canvas.h"
 
@@ -19,7 +21,19 @@ QImage prepareForDrawing(QImage picture) {
 }  // namespace
 
 QImage LoadBuiltinPicture(int builtinId) {
-    return prepareForDrawing(QImage(QString(":/pictures/%1.png").arg(builtinId)));
+    // Decoded once per process: every picture element starts with up to three of them, and
+    // copies share the pixels until someone writes to them.
+    static std::mutex lock;
+    static std::map<int, QImage> decoded;
+    std::lock_guard<std::mutex> guard(lock);
+    auto it = decoded.find(builtinId);
+    if (it == decoded.end()) {
+        it = decoded
+                 .emplace(builtinId,
+                          prepareForDrawing(QImage(QString(":/pictures/%1.png").arg(builtinId))))
+                 .first;
+    }
+    return it->second;
 }
 
 QImage LoadPicture(const std::string& path, int builtinId) {

@@ -10,7 +10,7 @@
 // A file that would decode to more pixels than this is refused, so it cannot exhaust memory.
 constexpr qint64 kMaxPicturePixels = 64'000'000;
 
-// The built-in picture of that id (":/pictures/<id>.png").
+// The built-in picture of that id (":/pictures/<id>.png"), decoded on first use.
 QImage LoadBuiltinPicture(int builtinId);
 
 // The picture in the file, its format taken from the content; the built-in picture when the
