@@ -5,6 +5,8 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <future>
+
 #include "base/app_message.h"
 
 namespace {
@@ -40,13 +42,17 @@ bool CWeatherFileWatcher::Start(QObject* window, unsigned message, const std::st
     if (m_stopEvent < 0) {
         return false;
     }
+    // Returns once the watch is armed, so that no write right after Start goes unseen.
+    std::promise<void> armed;
+    std::future<void> ready = armed.get_future();
     try {
-        m_thread = std::thread(&CWeatherFileWatcher::Watch, this);
+        m_thread = std::thread(&CWeatherFileWatcher::Watch, this, std::move(armed));
     } catch (const std::system_error&) {
         close(m_stopEvent);
         m_stopEvent = -1;
         return false;
     }
+    ready.wait();
     return true;
 }
 
@@ -61,13 +67,15 @@ void CWeatherFileWatcher::Stop() {
     m_stopEvent = -1;
 }
 
-void CWeatherFileWatcher::Watch() {
+void CWeatherFileWatcher::Watch(std::promise<void> armed) {
     int changes = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    if (changes < 0) {
-        return;
-    }
-    if (inotify_add_watch(changes, m_directory.c_str(), kWriteEvents) < 0) {
-        close(changes);
+    bool watching =
+        changes >= 0 && inotify_add_watch(changes, m_directory.c_str(), kWriteEvents) >= 0;
+    armed.set_value();
+    if (!watching) {
+        if (changes >= 0) {
+            close(changes);
+        }
         return;
     }
     bool changed = false;

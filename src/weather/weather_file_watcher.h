@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -14,8 +15,8 @@ class CWeatherFileWatcher {
     ~CWeatherFileWatcher() { Stop(); }
 
     // Stops a running watch, then watches directory, posting message (both values 0) to window
-    // after every write there. False when the watch thread cannot be started; a directory that
-    // cannot be watched ends the thread silently.
+    // after every write there; returns once the watch is armed. False when the watch thread
+    // cannot be started; a directory that cannot be watched ends the thread silently.
     bool Start(QObject* window, unsigned message, const std::string& directory);
 
     // Ends the watch at once, also in the middle of the settle delay.
@@ -24,7 +25,7 @@ class CWeatherFileWatcher {
     void SetSettleDelay(int milliseconds) { m_settleDelay = milliseconds; }
 
   private:
-    void Watch();
+    void Watch(std::promise<void> armed);
 
     std::string m_directory;
     QObject* m_window = nullptr;

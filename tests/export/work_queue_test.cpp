@@ -114,6 +114,9 @@ TEST(Win32Thread, StartWaitAndStop) {
     CountingThread thread;
     EXPECT_THROW(thread.Wait(0), std::logic_error);
     thread.Start();
+    while (thread.steps == 0) {
+        std::this_thread::sleep_for(1ms);
+    }
     EXPECT_FALSE(thread.Wait(0));
     EXPECT_TRUE(thread.IsRunning());
     EXPECT_TRUE(thread.RequestStop(5000));
