@@ -24,6 +24,8 @@ test: build
 bench: build
 	$(BUILD)/bench/bench_weather --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_render --benchmark_min_time=0.2
+	$(BUILD)/bench/bench_engine --benchmark_min_time=0.2
+	tools/headless_memory $(BUILD)/src/app/skyvane
 
 clean:
 	rm -rf $(BUILD)
