@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The program's commands as a user runs them: render, its errors, and a headless run that is
+# stopped by SIGTERM.
+set -u
+program=$1
+examples=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data TZ=UTC
+passes=0
+failures=0
+check() {
+    if eval "$2"; then
+        echo "ok: $1"
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $1"
+        failures=$((failures + 1))
+    fi
+}
+
+"$program" render --profiles "$examples/data.xml" --weather "$examples/currdat.lst" \
+    --out "$scratch/out" > "$scratch/render.log" 2>&1
+check "render exits 0" "[ $? -eq 0 ]"
+check "render writes the three images" \
+    "[ -s '$scratch/out/Station overview.jpg' ] && [ -s '$scratch/out/Banner.jpg' ] && [ -s '$scratch/out/Weather by e-mail.png' ]"
+check "the overview is a JPEG" "head -c 3 '$scratch/out/Station overview.jpg' | od -An -tx1 | grep -q 'ff d8 ff'"
+check "render leaves the settings alone" "[ ! -e '$scratch/config/Quillonsoft/Skyvane.conf' ] && [ ! -e '$scratch/config/autostart' ]"
+
+"$program" render --profiles "$examples/data.xml" --image Nope --out "$scratch/out" 2> "$scratch/err" > /dev/null
+check "an unknown image name fails" "[ $? -eq 1 ] && grep -q 'No image named \"Nope\"' '$scratch/err'"
+"$program" render --profiles "$scratch/missing.xml" --out "$scratch/out" 2> "$scratch/err" > /dev/null
+check "a missing list fails" "[ $? -eq 1 ] && grep -q 'The file could not be loaded' '$scratch/err'"
+touch "$scratch/file"
+"$program" render --profiles "$examples/data.xml" --out "$scratch/file/out" 2> "$scratch/err" > /dev/null
+check "an unwritable folder fails" "[ $? -eq 1 ] && grep -q 'Cannot write into the output folder' '$scratch/err'"
+
+mkdir -p "$scratch/list" "$scratch/config/Quillonsoft"
+cp "$examples/data.xml" "$examples/logo.png" "$examples/currdat.lst" "$scratch/list/"
+printf '[General]\nWeatherFilePath=%s/list/currdat.lst\n' "$scratch" > "$scratch/config/Quillonsoft/Skyvane.conf"
+"$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" 2>/dev/null &
+pid=$!
+for _ in $(seq 1 50); do
+    grep -q 'Export of "Banner"' "$scratch/headless.log" 2>/dev/null && break
+    sleep 0.1
+done
+kill -TERM "$pid"
+wait "$pid"
+check "headless exits 0 on SIGTERM" "[ $? -eq 0 ]"
+check "both active images were exported on their first tick" \
+    "grep -q 'Export of \"Station overview\" started' '$scratch/headless.log' && grep -q 'Export of \"Banner\" started' '$scratch/headless.log'"
+check "the result line carries the error text" \
+    "grep -q 'Export of \"Banner\" failed: Publishing by FTP is not available' '$scratch/headless.log'"
+check "the inactive image was not exported" "! grep -q 'Weather by e-mail\" started' '$scratch/headless.log'"
+check "shutdown saved the list with the times of the exports" \
+    "grep -q 'Shutting down' '$scratch/headless.log' && grep -q 'laststarttime=\"[0-9]' '$scratch/list/data.xml'"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
