@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <atomic>
+#include <thread>
 
 #include "base/app_message.h"
 #include "base/settings.h"
@@ -145,6 +147,57 @@ TEST_F(ProfileTest, ExportsFailClearlyUntilAPublisherIsThere) {
     }
     EXPECT_EQ(exportMessages, (std::vector<unsigned>{kExportStarted, kExportFailed, kExportStarted,
                                                      kExportFailed}));
+}
+
+// What a counting export did; lives outside the profile, which may be gone before the export.
+struct ExportRecord {
+    std::atomic<int> runs{0};
+    std::atomic<bool> release{false};
+    std::atomic<bool> finished{false};
+};
+
+// A profile whose export only counts, and takes as long as the test lets it.
+class CountingProfile : public CProfile {
+  public:
+    CountingProfile(ExportRecord& record) : CProfile("Once", nullptr), m_record(record) {}
+    void Execute(void*) override {
+        SetState(ExportState::Running);
+        ++m_record.runs;
+        while (!m_record.release) {
+            std::this_thread::sleep_for(1ms);
+        }
+        SetState(ExportState::Finished);
+        m_record.finished = true;
+    }
+
+  private:
+    ExportRecord& m_record;
+};
+
+TEST_F(ProfileTest, AnImageIsInTheQueueAtMostOnceAndOutlivesItsExport) {
+    ExportRecord record;
+    auto profile = std::make_unique<CountingProfile>(record);
+    profile->SetInterval(2);
+    profile->SetActive(true);
+    tick(*profile);  // countdown 1 reaches 0: queued
+    for (int i = 0; i < 200 && record.runs == 0; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    // Ticks while it is queued or running only count; nothing is made up afterwards.
+    for (int i = 0; i < 5; ++i) {
+        tick(*profile);
+    }
+    EXPECT_EQ(record.runs, 1);
+    EXPECT_EQ(profile->GetState(), ExportState::Running);
+
+    // Destroying it now waits for the export instead of leaving it on freed memory.
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(50ms);
+        record.release = true;
+    });
+    profile.reset();
+    EXPECT_TRUE(record.finished);
+    releaser.join();
 }
 
 TEST(Schedule, TicksLandOnWholeSecondsOfTheRealClock) {
