@@ -4,19 +4,13 @@
 
 #include "base/app_message.h"
 #include "base/lang_string.h"
+#include "base/string_ids.h"
 #include "export/image_file.h"
 #include "profiles/profile.h"
 #include "weather/weather_data.h"
 
 namespace {
 
-// String ids of the steps.
-constexpr unsigned kLoadingWeatherData = 180;
-constexpr unsigned kCheckingDialup = 181;
-constexpr unsigned kCopyingImage = 323;
-constexpr unsigned kSendingEmails = 182;
-constexpr unsigned kError = 160;
-constexpr unsigned kCouldNotParseWeatherData = 157;
 // The OK command a successful export sends.
 constexpr unsigned kCommandMessage = 0x0111;
 constexpr quintptr kOkCommand = 1;
@@ -49,16 +43,16 @@ void CExportRunner::Publish(const CImageBuffer&) {
 
 void CExportRunner::Run() {
     try {
-        BeginStep(kLoadingWeatherData);
+        BeginStep(kStepLoadingWeatherData);
         if (!CWeatherData::Instance().Reload()) {
-            throw std::runtime_error(LangString(kCouldNotParseWeatherData));
+            throw std::runtime_error(LangString(kTextCouldNotParseWeatherData));
         }
-        BeginStep(kCheckingDialup);
+        BeginStep(kStepCheckingDialup);
         if (m_connectionType == ConnectionType::Dialup) {
             throw std::runtime_error("Dial-up connections are not available in this version");
         }
         CImageBuffer image = RenderImage(*m_drawing);
-        BeginStep(m_exportType == ExportType::Ftp ? kCopyingImage : kSendingEmails);
+        BeginStep(m_exportType == ExportType::Ftp ? kStepCopyingImage : kStepSendingEmails);
         Publish(image);
     } catch (const std::runtime_error& error) {
         m_errorText = error.what();
@@ -69,7 +63,7 @@ void CExportRunner::Run() {
         return;
     }
     if (!m_errorText.empty()) {
-        PostAppMessage(GetNotifyWindow(), kExportProgress, kError, m_profile);
+        PostAppMessage(GetNotifyWindow(), kExportProgress, kWordError, m_profile);
     } else {
         PostAppMessage(GetNotifyWindow(), kCommandMessage, kOkCommand, m_profile);
     }

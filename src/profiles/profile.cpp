@@ -6,18 +6,11 @@
 
 #include "base/app_message.h"
 #include "base/lang_string.h"
+#include "base/string_ids.h"
 #include "drawing/xml_attributes.h"
 #include "export/export_runner.h"
 
 namespace {
-
-constexpr unsigned kWordQueued = 148;
-constexpr unsigned kWordWaiting = 149;
-constexpr unsigned kWordRunning = 150;
-constexpr unsigned kWordDeactivated = 153;
-constexpr unsigned kWordFinished = 162;
-constexpr unsigned kSuccess = 159;
-constexpr unsigned kError = 160;
 
 // The 64-bit number of an attribute; fallback when it is missing or empty.
 std::int64_t readInt64(const pugi::xml_node& node, const char* name, std::int64_t fallback) {
@@ -245,11 +238,11 @@ void CProfile::Execute(void*) {
     }
     SetLastFinishTime("");
     if (!error.empty()) {
-        SetLastStatus(LangString(kError));
+        SetLastStatus(LangString(kWordError));
         SetLastError(error);
         PostAppMessage(m_view, kExportFailed, 0, this);
     } else {
-        SetLastStatus(LangString(kSuccess));
+        SetLastStatus(LangString(kWordSuccess));
         SetLastError("");
         PostAppMessage(m_view, kExportSucceeded, 0, this);
     }

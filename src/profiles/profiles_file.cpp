@@ -12,12 +12,10 @@
 
 #include "base/lang_string.h"
 #include "base/settings.h"
+#include "base/string_ids.h"
 #include "base/text_encoding.h"
 
 namespace {
-
-constexpr unsigned kLoadError = 145;
-constexpr unsigned kSaveError = 144;
 
 std::runtime_error fileError(unsigned id, const std::string& path) {
     return std::runtime_error(LangString(id) + " (" + path + ")");
@@ -96,13 +94,13 @@ ProfileList LoadProfilesFile(const std::string& givenPath, QObject* view) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream bytes;
     if (!in || std::filesystem::is_directory(path) || !(bytes << in.rdbuf())) {
-        throw fileError(kLoadError, path);
+        throw fileError(kTextLoadError, path);
     }
     // Files of the Windows program come in Windows-1252 and without a declaration.
     std::string text = decodeFileText(bytes.str());
     pugi::xml_document document;
     if (!document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) {
-        throw fileError(kLoadError, path);
+        throw fileError(kTextLoadError, path);
     }
     CSettings::Instance().SetOpenedFile(path);
     std::filesystem::current_path(folderOf(path));
@@ -138,7 +136,7 @@ void SaveProfilesFile(const std::string& givenPath, const ProfileList& profiles)
         lines += c;
     }
     if (!replaceAtomically(path, lines)) {
-        throw fileError(kSaveError, path);
+        throw fileError(kTextSaveError, path);
     }
     CSettings::Instance().SetOpenedFile(path);
     std::filesystem::current_path(folderOf(path));

@@ -6,6 +6,7 @@
 #include "base/app_message.h"
 #include "base/settings.h"
 #include "drawing/drawing.h"
+#include "support/recording_view.h"
 #include "weather/weather_data.h"
 
 void PrintTo(const CRect& r, std::ostream* out) {
@@ -13,19 +14,6 @@ void PrintTo(const CRect& r, std::ostream* out) {
 }
 
 namespace {
-
-// A view that records the messages the drawing's elements post to it.
-class RecordingView : public QObject {
-  public:
-    bool event(QEvent* event) override {
-        if (event->type() == CAppMessageEvent::EventType()) {
-            messages.push_back(static_cast<CAppMessageEvent*>(event)->message);
-            return true;
-        }
-        return QObject::event(event);
-    }
-    std::vector<unsigned> messages;
-};
 
 std::string writePicture(const QTemporaryDir& dir, int width, int height) {
     std::string path = dir.filePath(QString("%1x%2.png").arg(width).arg(height)).toStdString();

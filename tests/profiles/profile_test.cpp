@@ -9,25 +9,13 @@
 #include "base/app_message.h"
 #include "base/settings.h"
 #include "profiles/profile.h"
+#include "support/recording_view.h"
 #include "support/test_files.h"
 #include "weather/weather_data.h"
 
 namespace {
 
 using namespace std::chrono;
-
-// A main view that records the messages it receives, with their profile.
-class View : public QObject {
-  public:
-    bool event(QEvent* event) override {
-        if (event->type() == CAppMessageEvent::EventType()) {
-            messages.push_back(static_cast<CAppMessageEvent*>(event)->message);
-            return true;
-        }
-        return QObject::event(event);
-    }
-    std::vector<unsigned> messages;
-};
 
 class ProfileTest : public testing::Test {
   protected:
@@ -122,7 +110,7 @@ TEST_F(ProfileTest, ExportsFailClearlyUntilAPublisherIsThere) {
     std::string weather = dir.filePath("currdat.lst").toStdString();
     writeFile(weather, "[time]\nlast_actualisation=4005556484\n");
     CSettings::Instance().SetWeatherFilePath(weather);
-    View view;
+    RecordingView view;
     CProfile profile("Export", &view);
     profile.SetActive(true);
     profile.SetState(ExportState::Running);

@@ -6,37 +6,24 @@
 #include <QThread>
 
 #include "base/app_message.h"
+#include "support/recording_view.h"
 #include "support/test_files.h"
 #include "weather/weather_file_watcher.h"
 
 namespace {
 
-class Window : public QObject {
-  public:
-    bool event(QEvent* event) override {
-        if (event->type() == CAppMessageEvent::EventType()) {
-            ++received;
-            lastMessage = static_cast<CAppMessageEvent*>(event)->message;
-            return true;
-        }
-        return QObject::event(event);
-    }
-    int received = 0;
-    unsigned lastMessage = 0;
-};
-
 // Processes events until the window received count messages or ms passed.
-void waitFor(Window& window, int count, int ms) {
+void waitFor(RecordingView& window, size_t count, int ms) {
     QElapsedTimer timer;
     timer.start();
-    while (window.received < count && timer.elapsed() < ms) {
+    while (window.messages.size() < count && timer.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 }
 
 TEST(WeatherFileWatcher, WritesPostOneMessageAfterTheSettleDelay) {
     QTemporaryDir dir;
-    Window window;
+    RecordingView window;
     CWeatherFileWatcher watcher;
     watcher.SetSettleDelay(300);
     ASSERT_TRUE(watcher.Start(&window, kWeatherFileChanged, dir.path().toStdString()));
@@ -47,11 +34,11 @@ TEST(WeatherFileWatcher, WritesPostOneMessageAfterTheSettleDelay) {
         writeFile(dir.filePath("currdat.lst").toStdString(), "[time]\n" + std::to_string(i));
     }
     waitFor(window, 1, 5000);
-    EXPECT_EQ(window.received, 1);
-    EXPECT_EQ(window.lastMessage, kWeatherFileChanged);
+    EXPECT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages.back(), kWeatherFileChanged);
     EXPECT_GE(timer.elapsed(), 300);
     waitFor(window, 2, 600);
-    EXPECT_EQ(window.received, 1);
+    EXPECT_EQ(window.messages.size(), 1u);
 
     // Stop ends the watch at once, even in the middle of the settle delay.
     watcher.SetSettleDelay(60000);
@@ -64,12 +51,12 @@ TEST(WeatherFileWatcher, WritesPostOneMessageAfterTheSettleDelay) {
 }
 
 TEST(WeatherFileWatcher, AMissingDirectoryIsSilent) {
-    Window window;
+    RecordingView window;
     CWeatherFileWatcher watcher;
     EXPECT_TRUE(watcher.Start(&window, kWeatherFileChanged, "/nonexistent/directory"));
     watcher.Stop();
     QCoreApplication::processEvents();
-    EXPECT_EQ(window.received, 0);
+    EXPECT_TRUE(window.messages.empty());
 }
 
 }  // namespace
