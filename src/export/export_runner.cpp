@@ -21,7 +21,10 @@ CExportRunner::CExportRunner(CProfile* profile)
     : m_profile(profile),
       m_drawing(profile->GetDrawing()),
       m_exportType(profile->GetExportType()),
-      m_connectionType(profile->GetConnectionType()) {}
+      m_connectionType(profile->GetConnectionType()),
+      m_email{profile->GetSmtpServer(), profile->GetSmtpUserName(), profile->GetSmtpPassword(),
+              profile->GetSenderName(),  profile->GetSenderEmail(),  profile->GetRecipients(),
+              profile->GetSubject(),     profile->GetText()} {}
 
 CExportRunner::~CExportRunner() {
     RequestStop(UINT_MAX);
@@ -34,11 +37,14 @@ void CExportRunner::BeginStep(unsigned stringId) {
     }
 }
 
-void CExportRunner::Publish(const CImageBuffer&) {
-    // The publishers plug in here; until then an export must not report success.
-    throw std::runtime_error(m_exportType == ExportType::Ftp
-                                 ? "Publishing by FTP is not available in this version"
-                                 : "Publishing by e-mail is not available in this version");
+void CExportRunner::Publish(const CImageBuffer& image) {
+    if (m_exportType == ExportType::Email) {
+        SendImageByEmail(m_email, image.Data(), image.Size(),
+                         m_drawing->GetImageFormat() == kJpegFormat);
+        return;
+    }
+    // The FTP publisher plugs in here; until then an export must not report success.
+    throw std::runtime_error("Publishing by FTP is not available in this version");
 }
 
 void CExportRunner::Run() {

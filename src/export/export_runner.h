@@ -6,6 +6,7 @@
 
 #include "export/image_buffer.h"
 #include "export/win32_thread.h"
+#include "mail/email_publisher.h"
 
 class CProfile;
 class CDrawing;
@@ -35,6 +36,7 @@ class CExportRunner : public CWin32GUIThread {
     CDrawing* m_drawing;
     ExportType m_exportType;
     ConnectionType m_connectionType;
+    EmailSettings m_email;
     std::string m_errorText;
     unsigned m_currentStep = 0;
 };

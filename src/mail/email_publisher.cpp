@@ -1,0 +1,145 @@
+#include "mail/email_publisher.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+#include <vector>
+
+#include "base/lang_string.h"
+#include "base/string_ids.h"
+
+namespace {
+
+std::vector<std::string> parseRecipients(std::string list) {
+    std::replace(list.begin(), list.end(), ',', ';');
+    std::erase_if(list, [](char c) { return c == '\n' || c == '\r' || c == ' '; });
+    std::vector<std::string> entries;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(';', start);
+        std::string entry = list.substr(start, end - start);
+        if (!entry.empty()) {
+            entries.push_back(entry);
+        }
+        if (end == std::string::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    return entries;
+}
+
+// "host:port" gives the port; a name without one keeps the client's default.
+void applyServer(const std::string& server, CSmtp& smtp, std::string& host) {
+    host = server;
+    auto colon = server.rfind(':');
+    if (colon == std::string::npos || colon + 1 == server.size()) {
+        return;
+    }
+    std::string digits = server.substr(colon + 1);
+    if (digits.size() <= 5 && std::all_of(digits.begin(), digits.end(), ::isdigit)) {
+        unsigned long port = std::stoul(digits);
+        if (port > 0 && port < 65536) {
+            smtp.port = static_cast<std::uint16_t>(port);
+            host = server.substr(0, colon);
+        }
+    }
+}
+
+}  // namespace
+
+int CEnhSmtp::OnError(int code, const std::string& response) {
+    lastErrorCode = code;
+    lastErrorText = response;
+    return 0;
+}
+
+bool IsValidEmail(const std::string& address) {
+    size_t length = address.size();
+    size_t at = address.find('@');
+    size_t lastAt = address.rfind('@');
+    size_t lastDot = address.rfind('.');
+    if (length < 5 || at == std::string::npos || lastDot == std::string::npos) {
+        return false;
+    }
+    if (length - lastDot >= 5 || at != lastAt) {
+        return false;
+    }
+    if (address.find('_', lastAt) != std::string::npos) {
+        return false;
+    }
+    return std::all_of(address.begin(), address.end(), [](char ch) {
+        auto c = static_cast<unsigned char>(ch);
+        return std::isdigit(c) || (c < 128 && std::isalpha(c)) || c == '_' || c == '.' ||
+               c == '@' || c == '-';
+    });
+}
+
+bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, size_t size,
+                      bool jpeg) {
+    const std::pair<const std::string&, unsigned> required[] = {
+        {settings.senderEmail, kTextSenderAddressEmpty},
+        {settings.recipients, kTextRecipientListEmpty},
+        {settings.senderName, kTextSenderNameEmpty},
+        {settings.smtpServer, kTextSmtpServerEmpty}};
+    for (const auto& [value, message] : required) {
+        if (value.empty()) {
+            throw std::runtime_error(LangString(message));
+        }
+    }
+    std::vector<std::string> sendList;
+    std::string invalid;
+    for (const std::string& entry : parseRecipients(settings.recipients)) {
+        if (IsValidEmail(entry)) {
+            sendList.push_back(entry);
+        } else {
+            invalid += "\n" + entry;
+        }
+    }
+    if (!invalid.empty()) {
+        throw std::runtime_error(LangString(kTextInvalidAddresses) + invalid);
+    }
+
+    CMailMessage message;
+    message.SetMultipartType(MultipartRelated);
+    message.SetSubject(settings.subject);
+    message.SetSender(settings.senderEmail, settings.senderName);
+    message.AddBody(CMailBodyPart(
+        "<html><body>" + settings.text + "<br><hr><br>" + "<img src=\"cid:1\"></body></html>",
+        "text/html", "iso-8859-1", EncodingAuto));
+    CMailAttachment image("", jpeg ? "weatherimage.jpg" : "weatherimage.png", false, "",
+                          "iso-8859-1", EncodingAuto);
+    image.contentId = "1";
+    image.data = data;
+    image.size = size;
+    message.AddAttachment(image);
+
+    CEnhSmtp smtp;
+    if (!settings.smtpUserName.empty()) {
+        smtp.authUser = settings.smtpUserName;
+        smtp.authPassword = settings.smtpPassword;
+    }
+    std::string host;
+    applyServer(settings.smtpServer, smtp, host);
+    if (!smtp.Connect(host)) {
+        throw std::runtime_error(!smtp.lastErrorText.empty()
+                                     ? smtp.lastErrorText
+                                     : LangString(kTextCouldNotConnect) + " (" +
+                                           settings.smtpServer + ")");
+    }
+    for (const std::string& address : sendList) {
+        message.SetRecipient(address);
+        smtp.lastErrorText.clear();
+        smtp.lastErrorCode = 0;
+        int result = smtp.SendMail(message);
+        if (result != 0) {
+            std::string text = LangString(kTextErrorCode) + ":\n" + std::to_string(result) + "\n" +
+                               LangString(kTextErrorMessage) + ":\n" + smtp.lastErrorText + "\n(" +
+                               address + ")";
+            smtp.Disconnect();
+            throw std::runtime_error(text);
+        }
+    }
+    smtp.Disconnect();
+    return true;
+}
