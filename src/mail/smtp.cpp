@@ -234,13 +234,16 @@ int CSmtp::Authenticate() {
         }
         bool again = false;
         CBase64 coder;
-        while (code == 334) {
+        for (int prompts = 0; code == 334; ++prompts) {
             coder.Decode(m_lastResponse.size() > 4 ? m_lastResponse.c_str() + 4 : "");
             const char* prompt = reinterpret_cast<const char*>(coder.GetDecoded());
             std::string answer;
-            if (strcasecmp(prompt, "Username:") == 0) {
+            // Servers word their prompts differently ("User Name"); LOGIN always asks for the
+            // user name first and the password second.
+            if (strcasecmp(prompt, "Username:") == 0 ||
+                (prompts == 0 && strcasecmp(prompt, "Password:") != 0)) {
                 answer = authUser;
-            } else if (strcasecmp(prompt, "Password:") == 0) {
+            } else if (strcasecmp(prompt, "Password:") == 0 || prompts == 1) {
                 answer = authPassword;
             } else {
                 ReportError(334);

@@ -52,7 +52,7 @@ def main():
     def authenticate(server, session, envelope, mechanism, auth_data):
         ok = isinstance(auth_data, LoginPassword) and auth_data.login == user and \
             auth_data.password == password
-        return AuthResult(success=ok)
+        return AuthResult(success=ok, handled=False)
 
     options = {}
     if user is not None:

@@ -141,7 +141,8 @@ class ScriptedSmtpServer {
                 pending.erase(0, cut);
             }
             if (step.close) {
-                break;
+                close(client);
+                return;
             }
             for (const std::string& segment : step.reply) {
                 send(client, segment.data(), segment.size(), MSG_NOSIGNAL);

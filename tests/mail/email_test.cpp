@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <stdexcept>
+
+#include "base/settings.h"
+#include "mail/email_publisher.h"
+#include "support/smtp_servers.h"
+
+namespace {
+
+const std::vector<unsigned char> kImage = [] {
+    std::vector<unsigned char> bytes(5000);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<unsigned char>((i * 7919) % 256);
+    }
+    bytes[0] = 0xFF;
+    bytes[1] = 0xD8;
+    return bytes;
+}();
+
+EmailSettings settingsFor(int port, const std::string& recipients) {
+    EmailSettings settings;
+    settings.smtpServer = "127.0.0.1:" + std::to_string(port);
+    settings.senderName = "Garden Station";
+    settings.senderEmail = "station@example.org";
+    settings.recipients = recipients;
+    settings.subject = "The weather at home";
+    settings.text =
+        "Good morning!\nIt is 3.8 \xB0"
+        "C & sunny.";
+    return settings;
+}
+
+std::string sendError(const EmailSettings& settings) {
+    try {
+        SendImageByEmail(settings, kImage.data(), kImage.size(), true);
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// The body of the part that holds marker, with its encoding undone.
+std::string partBody(const std::string& message, const std::string& marker) {
+    size_t at = message.find(marker);
+    if (at == std::string::npos) {
+        return "";
+    }
+    size_t start = message.find("\r\n\r\n", at) + 4;
+    size_t end = message.find("\r\n--", start);
+    std::string body = message.substr(start, end - start);
+    size_t encoding = message.find("Content-Transfer-Encoding: ", at);
+    if (message.compare(encoding + 27, 6, "base64") == 0) {
+        return QByteArray::fromBase64(QByteArray::fromStdString(body)).toStdString();
+    }
+    std::string plain;
+    for (size_t i = 0; i < body.size(); ++i) {
+        if (body.compare(i, 3, "=\r\n") == 0) {
+            i += 2;
+        } else if (body[i] == '=' && i + 2 < body.size()) {
+            plain += static_cast<char>(std::stoi(body.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            plain += body[i];
+        }
+    }
+    return plain;
+}
+
+class EmailTest : public testing::Test {
+  protected:
+    void SetUp() override { CSettings::Instance().SetLangID(1033); }
+};
+
+TEST_F(EmailTest, OneCopyPerRecipientWithTheImageInline) {
+    LocalSmtpServer server("station", "s3cret");
+    ASSERT_GT(server.Port(), 0);
+    EmailSettings settings = settingsFor(server.Port(), "alice@example.org, bob@example.org;");
+    settings.smtpUserName = "station";
+    settings.smtpPassword = "s3cret";
+    EXPECT_TRUE(SendImageByEmail(settings, kImage.data(), kImage.size(), true));
+
+    std::vector<LocalSmtpServer::Delivered> messages = server.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].to, std::vector<std::string>{"alice@example.org"});
+    EXPECT_EQ(messages[1].to, std::vector<std::string>{"bob@example.org"});
+    for (const auto& message : messages) {
+        EXPECT_EQ(message.from, "station@example.org");
+        const std::string& text = message.content;
+        EXPECT_NE(text.find("Content-Type: multipart/related;"), std::string::npos);
+        EXPECT_NE(text.find("Subject: The weather at home\r\n"), std::string::npos);
+        EXPECT_EQ(text.find("Message-ID:"), std::string::npos);
+        EXPECT_NE(text.find("\r\nTo: <" + message.to[0] + ">\r\n"), std::string::npos);
+        EXPECT_EQ(partBody(text, "Content-Type: text/html"),
+                  "<html><body>Good morning!\r\nIt is 3.8 \xB0"
+                  "C & sunny.<br><hr><br>"
+                  "<img src=\"cid:1\"></body></html>");
+        std::string image =
+            partBody(text, "Content-Type: image/jpeg;\r\n\tname=\"weatherimage.jpg\"");
+        EXPECT_EQ(image, std::string(kImage.begin(), kImage.end()));
+        EXPECT_NE(text.find("Content-ID: <1>"), std::string::npos);
+    }
+
+    settings.smtpPassword = "wrong";
+    std::string error = sendError(settings);
+    EXPECT_EQ(error.rfind("Error Code:\n530\nError Message:\n", 0), 0u) << error;
+    EXPECT_NE(error.find("535 5.7.8 Authentication credentials invalid"), std::string::npos);
+    EXPECT_NE(error.find("(alice@example.org)"), std::string::npos);
+    EXPECT_EQ(server.Messages().size(), 2u);
+}
+
+TEST_F(EmailTest, SettingsAndAddressesAreCheckedFirst) {
+    EmailSettings settings = settingsFor(1, "alice@example.org");
+    settings.senderEmail.clear();
+    EXPECT_EQ(sendError(settings), "The sender EMail address is empty");
+    settings = settingsFor(1, "");
+    EXPECT_EQ(sendError(settings), "The recipient list is empty");
+    settings = settingsFor(1, "a@example.org");
+    settings.senderName.clear();
+    EXPECT_EQ(sendError(settings), "The sender name is empty");
+    settings = settingsFor(1, "a@example.org");
+    settings.smtpServer.clear();
+    EXPECT_EQ(sendError(settings), "The SMTP server name is empty");
+    settings = settingsFor(1,
+                           "good@example.org;bad@example.info;x_y@example.org;a@b_c.org\r\n"
+                           "two@example.org\nlines@example.org");
+    EXPECT_EQ(
+        sendError(settings),
+        "Invalid email addresses:\nbad@example.info\na@b_c.orgtwo@example.orglines@example.org");
+    settings = settingsFor(1, "a@example.org");
+    EXPECT_EQ(sendError(settings), "Could not connect to server (127.0.0.1:1)");
+
+    EXPECT_TRUE(IsValidEmail("x_y@example.org"));
+    EXPECT_TRUE(IsValidEmail("a@b.de"));
+    EXPECT_TRUE(IsValidEmail("a@b.c"));
+    EXPECT_FALSE(IsValidEmail("a@.d"));
+    EXPECT_FALSE(IsValidEmail("a@@b.de"));
+    EXPECT_FALSE(IsValidEmail("a@b.dexx"));
+    EXPECT_FALSE(IsValidEmail("a b@c.de"));
+    EXPECT_FALSE(IsValidEmail(std::string("a@b.de\r\nRCPT TO:<x@y.z>", 24)));
+    EXPECT_FALSE(IsValidEmail(std::string("a@b\0.de", 7)));
+    EXPECT_FALSE(IsValidEmail("j\xC3\xB6rg@b.de"));
+}
+
+TEST_F(EmailTest, NoAuthWithoutAUserAndAStopAtTheFirstRefusedCopy) {
+    ScriptedSmtpServer server({{"", {"220 ready\r\n"}},
+                               {"EHLO", {"250-test\r\n250 AUTH LOGIN PLAIN\r\n"}},
+                               {"MAIL FROM", {"250 ok\r\n"}},
+                               {"RCPT TO: <one@", {"250 ok\r\n"}},
+                               {"DATA", {"354 go\r\n"}},
+                               {"", {"250 queued\r\n"}},
+                               {"MAIL FROM", {"250 ok\r\n"}},
+                               {"RCPT TO: <two@", {"550 mailbox unavailable\r\n"}},
+                               {"QUIT", {"221 bye\r\n"}}});
+    EmailSettings settings =
+        settingsFor(server.Port(), "one@example.org;two@example.org;three@example.org");
+    EXPECT_EQ(sendError(settings),
+              "Error Code:\n550\nError Message:\n550 mailbox unavailable\n(two@example.org)");
+    std::vector<std::string> received = server.Received();
+    for (const std::string& command : received) {
+        EXPECT_NE(command.substr(0, 4), "AUTH");
+        EXPECT_EQ(command.find("three@"), std::string::npos);
+    }
+    EXPECT_EQ(received.back(), "QUIT\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "mail/smtp.h"
+#include "support/smtp_servers.h"
+
+namespace {
+
+using Steps = std::vector<ScriptStep>;
+
+// Records every hook call as "warning 550", "error -1", ...
+class RecordingSmtp : public CSmtp {
+  public:
+    int OnWarning(int code, const std::string&) override {
+        calls.push_back("warning " + std::to_string(code));
+        return 0;
+    }
+    int OnError(int code, const std::string&) override {
+        calls.push_back("error " + std::to_string(code));
+        return 0;
+    }
+    std::vector<std::string> calls;
+};
+
+CMailMessage messageTo(const std::vector<std::string>& recipients) {
+    CMailMessage message;
+    message.SetSender("station@example.org", "Station");
+    for (size_t i = 0; i < recipients.size(); ++i) {
+        if (i == 0) {
+            message.SetRecipient(recipients[0]);
+        } else {
+            message.AddCc({"", recipients[i]});
+        }
+    }
+    message.AddBody(CMailBodyPart("hello\r\n.\r\n", "text/plain", "us-ascii", EncodingAuto));
+    return message;
+}
+
+const ScriptStep kGreeting{"", {"220 test ready\r\n"}};
+const ScriptStep kEhlo{"EHLO ", {"250 test\r\n"}};
+
+TEST(Smtp, HeloAfterARefusedEhloAndMultiLineRepliesInPieces) {
+    ScriptedSmtpServer server({{"", {"220-first line\r\n", "220 ready\r\n"}},
+                               {"EHLO ", {"502 no\r\n"}},
+                               {"HELO ", {"250 hi\r\n"}},
+                               {"MAIL FROM: <station@example.org>", {"250 ok\r\n"}},
+                               {"RCPT TO: <a@example.org>", {"25", "0 ok\r\n"}},
+                               {"DATA", {"354 go\r\n"}},
+                               {"", {"250-queued\r\n", "250-as\r", "\n250 one\r\n"}},
+                               {"QUIT", {"221 bye\r\n"}}});
+    RecordingSmtp smtp;
+    smtp.port = static_cast<std::uint16_t>(server.Port());
+    smtp.authUser = "user";  // no AUTH without EHLO
+    ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+    EXPECT_FALSE(smtp.IsEsmtp());
+    CMailMessage message = messageTo({"a@example.org"});
+    EXPECT_EQ(smtp.SendMail(message), 0);
+    EXPECT_EQ(smtp.LastResponse(), "250-queued\r\n250-as\r\n250 one");
+    smtp.Disconnect();
+    EXPECT_TRUE(smtp.calls.empty());
+    std::vector<std::string> received = server.Received();
+    ASSERT_EQ(received.size(), 7u);
+    EXPECT_EQ(received[1].substr(0, 5), "HELO ");
+    // The message's own lone dot line went out stuffed; the data ends with the one final dot.
+    EXPECT_NE(received[5].find("\r\nhello\r\n..\r\n"), std::string::npos);
+    EXPECT_EQ(received[5].substr(received[5].size() - 5), "\r\n.\r\n");
+    EXPECT_EQ(received[6], "QUIT\r\n");
+}
+
+TEST(Smtp, RecipientsRefusedOneOrAll) {
+    {
+        ScriptedSmtpServer server({kGreeting,
+                                   kEhlo,
+                                   {"MAIL FROM", {"250 ok\r\n"}},
+                                   {"RCPT TO: <a@", {"250 ok\r\n"}},
+                                   {"RCPT TO: <b@", {"550 no such user\r\n"}},
+                                   {"RCPT TO: <c@", {"251 forwarded\r\n"}},
+                                   {"DATA", {"354 go\r\n"}},
+                                   {"", {"250 ok\r\n"}},
+                                   {"QUIT", {"221 bye\r\n"}}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+        CMailMessage message = messageTo({"a@example.org", "b@example.org", "c@example.org"});
+        EXPECT_EQ(smtp.SendMail(message), 0);
+        EXPECT_EQ(smtp.calls, std::vector<std::string>{"warning 550"});
+    }
+    {
+        ScriptedSmtpServer server({kGreeting,
+                                   kEhlo,
+                                   {"MAIL FROM", {"250 ok\r\n"}},
+                                   {"RCPT TO", {"550 no\r\n"}},
+                                   {"RCPT TO", {"553 never\r\n"}},
+                                   {"QUIT", {"221 bye\r\n"}}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+        CMailMessage message = messageTo({"a@example.org", "b@example.org"});
+        EXPECT_EQ(smtp.SendMail(message), 553);
+        smtp.Disconnect();
+        EXPECT_EQ(smtp.calls,
+                  (std::vector<std::string>{"warning 550", "warning 553", "error 553"}));
+        for (const std::string& command : server.Received()) {
+            EXPECT_NE(command.substr(0, 4), "DATA");
+        }
+    }
+    // Only Bcc recipients: refused before anything is sent.
+    RecordingSmtp offline;
+    CMailMessage hidden = messageTo({});
+    hidden.AddBcc({"", "x@example.org"});
+    EXPECT_EQ(offline.SendMail(hidden), -1);
+}
+
+TEST(Smtp, DeadAndSilentServers) {
+    {
+        ScriptedSmtpServer server({kGreeting, {"EHLO", {}, true}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        EXPECT_FALSE(smtp.Connect("127.0.0.1"));
+        EXPECT_FALSE(smtp.IsConnected());
+        EXPECT_EQ(smtp.calls.back(), "error -1");
+        std::vector<std::string> received = server.Received();
+        for (const std::string& command : received) {
+            EXPECT_NE(command, "QUIT\r\n");
+        }
+    }
+    {
+        ScriptedSmtpServer server({kGreeting,
+                                   kEhlo,
+                                   {"MAIL FROM", {"250 ok\r\n"}},
+                                   {"RCPT TO", {"250 ok\r\n"}},
+                                   {"DATA", {"354 go\r\n"}},
+                                   {"", {}}});
+        RecordingSmtp smtp;
+        smtp.timeoutSeconds = 1;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+        CMailMessage message = messageTo({"a@example.org"});
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(smtp.SendMail(message), -1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_FALSE(smtp.IsConnected());  // no QUIT to a dead connection
+    }
+    {
+        // A reply longer than the reply buffer is an error, not an overflow.
+        ScriptedSmtpServer server({{"", {"220-" + std::string(2048, 'x') + "\r\n220 ok\r\n"}}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        EXPECT_FALSE(smtp.Connect("127.0.0.1"));
+        EXPECT_EQ(smtp.calls, std::vector<std::string>{"error -1"});
+    }
+    // Nothing listens: a clear false, quickly.
+    RecordingSmtp smtp;
+    smtp.port = 1;
+    EXPECT_FALSE(smtp.Connect("127.0.0.1"));
+    EXPECT_FALSE(smtp.Connect("no-such-host.invalid"));
+}
+
+TEST(Smtp, AuthenticationLoginAndItsFailures) {
+    {
+        ScriptedSmtpServer server({kGreeting,
+                                   {"EHLO", {"250-test\r\n250 AUTH LOGIN\r\n"}},
+                                   {"AUTH LOGIN", {"334 VXNlcm5hbWU6\r\n"}},
+                                   {"dXNlcg==", {"334 UGFzc3dvcmQ6\r\n"}},
+                                   {"c2VjcmV0", {"235 welcome\r\n"}},
+                                   {"QUIT", {"221 bye\r\n"}}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        smtp.authUser = "user";
+        smtp.authPassword = "secret";
+        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+        EXPECT_TRUE(smtp.IsEsmtp());
+        smtp.Disconnect();
+        EXPECT_TRUE(smtp.calls.empty());
+    }
+    {
+        // A server that keeps asking for authentication is asked once more, then refused.
+        ScriptedSmtpServer server({kGreeting,
+                                   kEhlo,
+                                   {"MAIL FROM", {"530 auth first\r\n"}},
+                                   {"MAIL FROM", {"530 auth first\r\n"}},
+                                   {"QUIT", {"221 bye\r\n"}}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+        CMailMessage message = messageTo({"a@example.org"});
+        EXPECT_EQ(smtp.SendMail(message), 530);
+        EXPECT_EQ(smtp.calls, std::vector<std::string>{"error 530"});
+    }
+    {
+        ScriptedSmtpServer server({kGreeting,
+                                   {"EHLO", {"250 AUTH LOGIN\r\n"}},
+                                   {"AUTH LOGIN", {"334 VXNlcm5hbWU6\r\n"}},
+                                   {"dXNlcg==", {"334 UGFzc3dvcmQ6\r\n"}},
+                                   {"d3Jvbmc=", {"535 credentials rejected\r\n"}},
+                                   {"QUIT", {"221 bye\r\n"}}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        smtp.authUser = "user";
+        smtp.authPassword = "wrong";
+        EXPECT_TRUE(smtp.Connect("127.0.0.1"));  // the greeting stands; MAIL FROM will tell
+        EXPECT_EQ(smtp.calls, (std::vector<std::string>{"warning 535", "error 535"}));
+    }
+}
+
+}  // namespace
