@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <fstream>
 #include <stdexcept>
 
 #include "base/settings.h"
 #include "mail/email_publisher.h"
+#include "profiles/profile.h"
 #include "support/smtp_servers.h"
 
 namespace {
@@ -163,6 +165,27 @@ TEST_F(EmailTest, NoAuthWithoutAUserAndAStopAtTheFirstRefusedCopy) {
         EXPECT_EQ(command.find("three@"), std::string::npos);
     }
     EXPECT_EQ(received.back(), "QUIT\r\n");
+}
+
+TEST_F(EmailTest, AnEmailImageIsPublishedByItsExport) {
+    LocalSmtpServer server;
+    QTemporaryDir dir;
+    std::string weather = dir.filePath("currdat.lst").toStdString();
+    std::ofstream(weather) << "[time]\nlast_actualisation=4005556484\n";
+    CSettings::Instance().SetWeatherFilePath(weather);
+    CProfile profile("Mail", nullptr);
+    profile.SetExportType(ExportType::Email);
+    profile.SetSmtpServer("127.0.0.1:" + std::to_string(server.Port()));
+    profile.SetSenderName("Garden Station");
+    profile.SetSenderEmail("station@example.org");
+    profile.SetRecipients("alice@example.org");
+    profile.GetDrawing()->SetImageFormat(4);
+    profile.Execute(nullptr);
+    EXPECT_EQ(profile.GetLastStatus(), "Success");
+    EXPECT_EQ(profile.GetLastError(), "");
+    ASSERT_EQ(server.Messages().size(), 1u);
+    std::string image = partBody(server.Messages()[0].content, "name=\"weatherimage.png\"");
+    EXPECT_EQ(image.substr(0, 8), "\x89PNG\r\n\x1A\n");
 }
 
 }  // namespace
