@@ -110,8 +110,10 @@ CMailAddress safeAddress(const CMailAddress& address) {
 }  // namespace
 
 std::string HeaderSafe(std::string value) {
-    std::replace(value.begin(), value.end(), '\r', ' ');
-    std::replace(value.begin(), value.end(), '\n', ' ');
+    // A NUL would also end the text that is sent at that point.
+    std::replace_if(
+        value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; },
+        ' ');
     return value;
 }
 

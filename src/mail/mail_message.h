@@ -68,7 +68,8 @@ struct CMailAttachment {
 // The media type for a file name's extension; "application/octet-stream" when unknown.
 std::string MediaTypeOf(const std::string& fileName);
 
-// The value with every CR and LF replaced by a blank, so it cannot start a header of its own.
+// The value with every CR, LF and NUL replaced by a blank, so it cannot start a header or a
+// command of its own.
 std::string HeaderSafe(std::string value);
 
 class CMailMessage {

@@ -121,7 +121,7 @@ TEST(MailMessage, HeadersPartsAndInjection) {
     message.SetRecipient("carol@example.org", "Carol");
     message.AddBcc({"", "hidden@example.org"});
     message.SetSubject("Weather\r\nBcc: victim@example.org");
-    message.SetHeader("X-Extra\n", "one\r\ntwo");
+    message.SetHeader("X-Extra\n", std::string("one\r\ntwo\0three", 13));
     message.AddBody(CMailBodyPart("<p>hi</p>", "text/html", "iso-8859-1", EncodingAuto));
     CMailAttachment image("", "weatherimage.png", false, "", "iso-8859-1", EncodingAuto);
     const unsigned char pixels[] = {0x89, 'P', 'N', 'G', 0, 1, 2, 3, 4, 5, 6, 7};
@@ -139,7 +139,7 @@ TEST(MailMessage, HeadersPartsAndInjection) {
     EXPECT_EQ(headers.find("\r\nBcc:"), std::string::npos);
     EXPECT_EQ(headers.find("hidden@"), std::string::npos);
     EXPECT_NE(headers.find("Subject: Weather  Bcc: victim@example.org\r\n"), std::string::npos);
-    EXPECT_NE(headers.find("X-Extra : one  two\r\n"), std::string::npos);
+    EXPECT_NE(headers.find("X-Extra : one  two three\r\n"), std::string::npos);
     EXPECT_EQ(headers.rfind("From: \"Garden \\\"Station\\\"\" <station@example.org>\r\n", 0), 0u);
     EXPECT_NE(headers.find("To: \"Carol\" <carol@example.org>,\r\n\t\"Alice\" "
                            "<alice@example.org>,\r\n\t<bob@example.org>\r\n"),
