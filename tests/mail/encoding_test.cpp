@@ -121,7 +121,7 @@ TEST(MailMessage, HeadersPartsAndInjection) {
     message.SetRecipient("carol@example.org", "Carol");
     message.AddBcc({"", "hidden@example.org"});
     message.SetSubject("Weather\r\nBcc: victim@example.org");
-    message.SetHeader("X-Extra\n", std::string("one\r\ntwo\0three", 13));
+    message.SetHeader("X-Extra\n", std::string("one\r\ntwo\0three", 14));
     message.AddBody(CMailBodyPart("<p>hi</p>", "text/html", "iso-8859-1", EncodingAuto));
     CMailAttachment image("", "weatherimage.png", false, "", "iso-8859-1", EncodingAuto);
     const unsigned char pixels[] = {0x89, 'P', 'N', 'G', 0, 1, 2, 3, 4, 5, 6, 7};
