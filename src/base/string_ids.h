@@ -22,6 +22,10 @@ enum StringId : unsigned {
     kTextSenderAddressEmpty = 184,
     kTextSmtpServerEmpty = 185,
     kTextSenderNameEmpty = 186,
+    kTextFtpServerNameEmpty = 187,
+    kTextFtpUserNameEmpty = 188,
+    kTextFtpPasswordEmpty = 189,
+    kTextFtpFileNameEmpty = 190,
     kTextInvalidAddresses = 194,
     kStepCopyingImage = 323,
 };

@@ -6,6 +6,7 @@
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 #include "export/image_file.h"
+#include "net/internet.h"
 #include "profiles/profile.h"
 #include "weather/weather_data.h"
 
@@ -24,7 +25,9 @@ CExportRunner::CExportRunner(CProfile* profile)
       m_connectionType(profile->GetConnectionType()),
       m_email{profile->GetSmtpServer(), profile->GetSmtpUserName(), profile->GetSmtpPassword(),
               profile->GetSenderName(),  profile->GetSenderEmail(),  profile->GetRecipients(),
-              profile->GetSubject(),     profile->GetText()} {}
+              profile->GetSubject(),     profile->GetText()},
+      m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
+            profile->GetFilePath(), profile->GetFileName()} {}
 
 CExportRunner::~CExportRunner() {
     RequestStop(UINT_MAX);
@@ -43,8 +46,7 @@ void CExportRunner::Publish(const CImageBuffer& image) {
                          m_drawing->GetImageFormat() == kJpegFormat);
         return;
     }
-    // The FTP publisher plugs in here; until then an export must not report success.
-    throw std::runtime_error("Publishing by FTP is not available in this version");
+    UploadByFtp(m_ftp, image.Data(), image.Size());
 }
 
 void CExportRunner::Run() {
@@ -60,6 +62,8 @@ void CExportRunner::Run() {
         CImageBuffer image = RenderImage(*m_drawing);
         BeginStep(m_exportType == ExportType::Ftp ? kStepCopyingImage : kStepSendingEmails);
         Publish(image);
+    } catch (const CInternetException& error) {
+        m_errorText = error.GetMessage();
     } catch (const std::runtime_error& error) {
         m_errorText = error.what();
     } catch (...) {

@@ -7,6 +7,7 @@
 #include "export/image_buffer.h"
 #include "export/win32_thread.h"
 #include "mail/email_publisher.h"
+#include "net/ftp_publisher.h"
 
 class CProfile;
 class CDrawing;
@@ -37,6 +38,7 @@ class CExportRunner : public CWin32GUIThread {
     ExportType m_exportType;
     ConnectionType m_connectionType;
     EmailSettings m_email;
+    FtpSettings m_ftp;
     std::string m_errorText;
     unsigned m_currentStep = 0;
 };

@@ -105,7 +105,7 @@ TEST_F(ProfileTest, TheCycleOfOneExport) {
     EXPECT_EQ(FormatStatusText(149, 90061), "Waiting (1:01:01:01)");
 }
 
-TEST_F(ProfileTest, ExportsFailClearlyUntilAPublisherIsThere) {
+TEST_F(ProfileTest, AFailedExportIsRecordedWithItsText) {
     QTemporaryDir dir;
     std::string weather = dir.filePath("currdat.lst").toStdString();
     writeFile(weather, "[time]\nlast_actualisation=4005556484\n");
@@ -117,7 +117,7 @@ TEST_F(ProfileTest, ExportsFailClearlyUntilAPublisherIsThere) {
     profile.Execute(nullptr);
     EXPECT_EQ(profile.GetState(), ExportState::Finished);
     EXPECT_EQ(profile.GetLastStatus(), "Error");
-    EXPECT_EQ(profile.GetLastError(), "Publishing by FTP is not available in this version");
+    EXPECT_EQ(profile.GetLastError(), "The FTP target filename is empty");
     EXPECT_FALSE(profile.GetLastStartTime().empty());
 
     CSettings::Instance().SetWeatherFilePath(dir.filePath("missing.lst").toStdString());

@@ -1,0 +1,72 @@
+#include "net/ftp_publisher.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "base/lang_string.h"
+#include "base/string_ids.h"
+#include "net/internet.h"
+
+namespace {
+
+bool holdsLineBreak(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+// "host:port" gives the port; 21 otherwise.
+std::uint16_t splitPort(std::string& host) {
+    auto colon = host.rfind(':');
+    if (colon != std::string::npos && colon + 1 < host.size() && host.size() - colon <= 6 &&
+        std::all_of(host.begin() + static_cast<long>(colon) + 1, host.end(), ::isdigit)) {
+        unsigned long port = std::stoul(host.substr(colon + 1));
+        if (port > 0 && port < 65536) {
+            host.erase(colon);
+            return static_cast<std::uint16_t>(port);
+        }
+    }
+    return 21;
+}
+
+}  // namespace
+
+bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t size) {
+    CInternetSession session("Skyvane");
+    const std::pair<const std::string&, unsigned> required[] = {
+        {settings.fileName, kTextFtpFileNameEmpty},
+        {settings.password, kTextFtpPasswordEmpty},
+        {settings.serverName, kTextFtpServerNameEmpty},
+        {settings.userName, kTextFtpUserNameEmpty}};
+    for (const auto& [value, message] : required) {
+        if (value.empty()) {
+            throw std::runtime_error(LangString(message));
+        }
+    }
+    // They become FTP commands: a line break would smuggle in commands of its own.
+    if (holdsLineBreak(settings.fileName) || holdsLineBreak(settings.filePath)) {
+        throw std::runtime_error("The FTP file name or file path holds a line break");
+    }
+    std::string host = settings.serverName;
+    std::uint16_t port = splitPort(host);
+    std::unique_ptr<CFtpConnection> connection =
+        session.GetFtpConnection(host, settings.userName, settings.password, port, false);
+    if (!connection->IsOpen()) {
+        throw std::runtime_error(LangString(kTextCouldNotConnect));
+    }
+    if (!settings.filePath.empty() && !connection->SetCurrentDirectory(settings.filePath)) {
+        throw connection->LastError(CURLE_QUOTE_ERROR);
+    }
+    std::string temporary = "tmp_" + settings.fileName;
+    connection->Remove(temporary);
+    std::unique_ptr<CInternetFile> file = connection->OpenFile(temporary);
+    file->Write(data, size);
+    file->Close();
+    if (connection->FileExists(settings.fileName) && !connection->Remove(settings.fileName)) {
+        throw connection->LastError(CURLE_QUOTE_ERROR);
+    }
+    if (!connection->Rename(temporary, settings.fileName)) {
+        throw connection->LastError(CURLE_QUOTE_ERROR);
+    }
+    connection->Close();
+    session.Close();
+    return true;
+}

@@ -1,0 +1,117 @@
+// Thin FTP wrappers over libcurl: a session, a logged-in FTP connection that keeps its
+// control connection across operations, a file stored on close, and the exception that
+// carries the server's or the library's error text.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "diag/exceptions.h"
+
+// A failed FTP operation: the server's reply text when it refused, else libcurl's text, else
+// "Unknown Error".
+class CInternetException : public CWin32Exception {
+public:
+    CInternetException(int code, const std::string& message);
+};
+
+class CInternetSession;
+class CInternetFile;
+
+class CInternetConnection {
+public:
+    CInternetConnection(CInternetSession* session, std::string server, std::uint16_t port)
+        : m_session(session), m_server(std::move(server)), m_port(port) {}
+    virtual ~CInternetConnection() = default;
+    virtual void Close() {}
+
+protected:
+    CInternetSession* m_session;
+    std::string m_server;
+    std::uint16_t m_port;
+};
+
+class CFtpConnection : public CInternetConnection {
+public:
+    // Connects and logs in now; CInternetException when that fails.
+    CFtpConnection(CInternetSession* session, const std::string& server, const std::string& user,
+                   const std::string& password, std::uint16_t port, bool passive);
+    ~CFtpConnection() override;
+    void Close() override;
+
+    bool IsOpen() const { return m_curl != nullptr; }
+
+    // The whole path in one CWD command.
+    bool SetCurrentDirectory(const std::string& path);
+    bool Remove(const std::string& name);
+    // The rename happens on the server in one RNFR/RNTO pair.
+    bool Rename(const std::string& oldName, const std::string& newName);
+    // True when the name exists in the current directory; CInternetException on other errors.
+    bool FileExists(const std::string& name);
+    // A file stored in binary under name when it is closed.
+    std::unique_ptr<CInternetFile> OpenFile(const std::string& name);
+
+    // Stores bytes under name; CInternetException unless the server confirmed the transfer.
+    void Store(const std::string& name, const unsigned char* data, size_t size);
+
+    // The exception for the last failed operation.
+    CInternetException LastError(CURLcode code) const;
+
+private:
+    // One exchange of FTP commands on the open control connection; CURLE_OK when accepted.
+    CURLcode Commands(const std::vector<std::string>& commands);
+    // Performs the prepared request after entering the directory and running the commands.
+    CURLcode Perform(const std::vector<std::string>& commands);
+    void Prepare(const std::string& name);
+    static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
+
+    CURL* m_curl = nullptr;
+    std::string m_base;
+    std::string m_directory;
+    std::string m_user;
+    std::string m_password;
+    bool m_passive;
+    std::string m_lastReply;
+    std::string m_partialReply;
+    char m_errorText[CURL_ERROR_SIZE] = {};
+};
+
+class CInternetFile {
+public:
+    CInternetFile(CFtpConnection* connection, std::string name)
+        : m_connection(connection), m_name(std::move(name)) {}
+    virtual ~CInternetFile() = default;
+
+    // Appends the bytes to what is stored on Close.
+    virtual void Write(const unsigned char* data, size_t length);
+    // Completes the transfer; CInternetException when the server did not confirm it.
+    void Close();
+
+private:
+    CFtpConnection* m_connection;
+    std::string m_name;
+    std::vector<unsigned char> m_bytes;
+    bool m_closed = false;
+};
+
+class CInternetSession {
+public:
+    explicit CInternetSession(const char* agent = nullptr);
+    virtual ~CInternetSession() = default;
+    virtual void Close() {}
+
+    const std::string& Agent() const { return m_agent; }
+
+    // A logged-in connection owned by the caller; CInternetException when it fails.
+    std::unique_ptr<CFtpConnection> GetFtpConnection(const std::string& server,
+                                                     const std::string& user,
+                                                     const std::string& password,
+                                                     std::uint16_t port, bool passive);
+
+private:
+    std::string m_agent;
+};
