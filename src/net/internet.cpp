@@ -19,7 +19,9 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* userData) {
     return chunk;
 }
 
-size_t ignoreOutput(char*, size_t size, size_t count, void*) { return size * count; }
+size_t ignoreOutput(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
 
 // The reply's text without its line end.
 std::string trimmed(std::string text) {
@@ -31,13 +33,13 @@ std::string trimmed(std::string text) {
 
 }  // namespace
 
-CInternetException::CInternetException(int code, const std::string& message)
-    : CWin32Exception(0) {
+CInternetException::CInternetException(int code, const std::string& message) : CWin32Exception(0) {
     m_code = code;
     m_message = message.empty() ? "Unknown Error" : message;
 }
 
-CInternetSession::CInternetSession(const char* agent) : m_agent(agent != nullptr ? agent : "CInternetSession") {
+CInternetSession::CInternetSession(const char* agent)
+    : m_agent(agent != nullptr ? agent : "CInternetSession") {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
@@ -71,7 +73,9 @@ CFtpConnection::CFtpConnection(CInternetSession* session, const std::string& ser
     }
 }
 
-CFtpConnection::~CFtpConnection() { Close(); }
+CFtpConnection::~CFtpConnection() {
+    Close();
+}
 
 void CFtpConnection::Close() {
     if (m_curl != nullptr) {

@@ -15,7 +15,7 @@
 // A failed FTP operation: the server's reply text when it refused, else libcurl's text, else
 // "Unknown Error".
 class CInternetException : public CWin32Exception {
-public:
+  public:
     CInternetException(int code, const std::string& message);
 };
 
@@ -23,20 +23,20 @@ class CInternetSession;
 class CInternetFile;
 
 class CInternetConnection {
-public:
+  public:
     CInternetConnection(CInternetSession* session, std::string server, std::uint16_t port)
         : m_session(session), m_server(std::move(server)), m_port(port) {}
     virtual ~CInternetConnection() = default;
     virtual void Close() {}
 
-protected:
+  protected:
     CInternetSession* m_session;
     std::string m_server;
     std::uint16_t m_port;
 };
 
 class CFtpConnection : public CInternetConnection {
-public:
+  public:
     // Connects and logs in now; CInternetException when that fails.
     CFtpConnection(CInternetSession* session, const std::string& server, const std::string& user,
                    const std::string& password, std::uint16_t port, bool passive);
@@ -61,7 +61,7 @@ public:
     // The exception for the last failed operation.
     CInternetException LastError(CURLcode code) const;
 
-private:
+  private:
     // One exchange of FTP commands on the open control connection; CURLE_OK when accepted.
     CURLcode Commands(const std::vector<std::string>& commands);
     // Performs the prepared request after entering the directory and running the commands.
@@ -81,7 +81,7 @@ private:
 };
 
 class CInternetFile {
-public:
+  public:
     CInternetFile(CFtpConnection* connection, std::string name)
         : m_connection(connection), m_name(std::move(name)) {}
     virtual ~CInternetFile() = default;
@@ -91,7 +91,7 @@ public:
     // Completes the transfer; CInternetException when the server did not confirm it.
     void Close();
 
-private:
+  private:
     CFtpConnection* m_connection;
     std::string m_name;
     std::vector<unsigned char> m_bytes;
@@ -99,7 +99,7 @@ private:
 };
 
 class CInternetSession {
-public:
+  public:
     explicit CInternetSession(const char* agent = nullptr);
     virtual ~CInternetSession() = default;
     virtual void Close() {}
@@ -112,6 +112,6 @@ public:
                                                      const std::string& password,
                                                      std::uint16_t port, bool passive);
 
-private:
+  private:
     std::string m_agent;
 };

@@ -2,8 +2,9 @@
 """A real FTP server for the tests, on 127.0.0.1 and a free port.
 
 Usage: ftp_server.py ROOT [PORT]
-Users: "station" / "secret" with every right in ROOT, "reader" / "secret" who may only list
-and read. Prints the port once it accepts connections and stops when standard input closes.
+Users, all with the password "secret": "station" with every right in ROOT, "reader" who may
+only list and read, "keeper" who may store and rename but not delete, "placer" who may store and
+delete but not rename. Prints the port once it accepts connections and stops when standard input closes.
 """
 import logging
 import sys
@@ -21,6 +22,8 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user("station", "secret", root, perm="elradfmwMT")
     authorizer.add_user("reader", "secret", root, perm="elr")
+    authorizer.add_user("keeper", "secret", root, perm="elrwf")
+    authorizer.add_user("placer", "secret", root, perm="elrwd")
     handler = FTPHandler
     handler.authorizer = authorizer
     handler.permit_foreign_addresses = False
