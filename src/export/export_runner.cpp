@@ -23,9 +23,10 @@ CExportRunner::CExportRunner(CProfile* profile)
       m_drawing(profile->GetDrawing()),
       m_exportType(profile->GetExportType()),
       m_connectionType(profile->GetConnectionType()),
+      m_connectionName(profile->GetConnectionName()),
       m_email{profile->GetSmtpServer(), profile->GetSmtpUserName(), profile->GetSmtpPassword(),
-              profile->GetSenderName(),  profile->GetSenderEmail(),  profile->GetRecipients(),
-              profile->GetSubject(),     profile->GetText()},
+              profile->GetSenderName(), profile->GetSenderEmail(),  profile->GetRecipients(),
+              profile->GetSubject(),    profile->GetText()},
       m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
             profile->GetFilePath(), profile->GetFileName()} {}
 
@@ -35,6 +36,16 @@ CExportRunner::~CExportRunner() {
 
 void CExportRunner::BeginStep(unsigned stringId) {
     m_currentStep = stringId;
+    if (!IsStopRequested()) {
+        PostAppMessage(GetNotifyWindow(), kExportProgress, stringId, m_profile);
+    }
+}
+
+void CExportRunner::CleanUpStep(unsigned stringId) {
+    // After a failure the step that failed stays the current one.
+    if (m_errorText.empty()) {
+        m_currentStep = stringId;
+    }
     if (!IsStopRequested()) {
         PostAppMessage(GetNotifyWindow(), kExportProgress, stringId, m_profile);
     }
@@ -50,14 +61,22 @@ void CExportRunner::Publish(const CImageBuffer& image) {
 }
 
 void CExportRunner::Run() {
+    bool dialled = false;
+    std::string closedConnection;
     try {
         BeginStep(kStepLoadingWeatherData);
         if (!CWeatherData::Instance().Reload()) {
             throw std::runtime_error(LangString(kTextCouldNotParseWeatherData));
         }
         BeginStep(kStepCheckingDialup);
-        if (m_connectionType == ConnectionType::Dialup) {
-            throw std::runtime_error("Dial-up connections are not available in this version");
+        if (m_connectionType == ConnectionType::Dialup &&
+            m_dialup.CheckDialupConnection(m_connectionName)) {
+            if (m_dialup.FreeDialupDevice(m_connectionName, closedConnection)) {
+                BeginStep(kStepClosingDialup);
+                m_dialup.HangUp(closedConnection);
+            }
+            BeginStep(kStepOpeningDialup);
+            dialled = m_dialup.OpenDialupConnection(m_connectionName);
         }
         CImageBuffer image = RenderImage(*m_drawing);
         BeginStep(m_exportType == ExportType::Ftp ? kStepCopyingImage : kStepSendingEmails);
@@ -66,6 +85,19 @@ void CExportRunner::Run() {
         m_errorText = error.GetMessage();
     } catch (const std::runtime_error& error) {
         m_errorText = error.what();
+    } catch (...) {
+        m_errorText = "Unknown error";
+    }
+    // The machine is left as it was found, also after a failure.
+    try {
+        if (dialled) {
+            CleanUpStep(kStepClosingDialup);
+            m_dialup.HangUp(m_connectionName);
+        }
+        if (!closedConnection.empty()) {
+            CleanUpStep(kStepRestoringDialup);
+            m_dialup.Restore(closedConnection);
+        }
     } catch (...) {
         m_errorText = "Unknown error";
     }

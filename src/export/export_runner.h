@@ -7,6 +7,7 @@
 #include "export/image_buffer.h"
 #include "export/win32_thread.h"
 #include "mail/email_publisher.h"
+#include "net/dialup.h"
 #include "net/ftp_publisher.h"
 
 class CProfile;
@@ -31,14 +32,18 @@ class CExportRunner : public CWin32GUIThread {
   private:
     // Names the step and tells the notification window.
     void BeginStep(unsigned stringId);
+    // A clean-up step: told always, but the current step only when nothing failed.
+    void CleanUpStep(unsigned stringId);
     void Publish(const CImageBuffer& image);
 
     CProfile* m_profile;
     CDrawing* m_drawing;
     ExportType m_exportType;
     ConnectionType m_connectionType;
+    std::string m_connectionName;
     EmailSettings m_email;
     FtpSettings m_ftp;
     std::string m_errorText;
     unsigned m_currentStep = 0;
+    CRasConnection m_dialup;
 };

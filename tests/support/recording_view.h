@@ -10,10 +10,13 @@ class RecordingView : public QObject {
   public:
     bool event(QEvent* event) override {
         if (event->type() == CAppMessageEvent::EventType()) {
-            messages.push_back(static_cast<CAppMessageEvent*>(event)->message);
+            auto* message = static_cast<CAppMessageEvent*>(event);
+            messages.push_back(message->message);
+            values.push_back(message->wParam);
             return true;
         }
         return QObject::event(event);
     }
     std::vector<unsigned> messages;
+    std::vector<quintptr> values;
 };

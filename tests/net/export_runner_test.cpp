@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "base/settings.h"
+#include "export/export_runner.h"
+#include "profiles/profile.h"
+#include "support/ftp_server.h"
+#include "support/recording_view.h"
+#include "support/test_files.h"
+
+namespace {
+
+constexpr quintptr kOk = 0x10000;  // stands for the final OK command in the sequences
+
+class ExportRunnerTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        CSettings::Instance().SetLangID(1033);
+        m_weather = m_dir.filePath("currdat.lst").toStdString();
+        writeFile(m_weather,
+                  "[time]\nlast_actualisation=4005556484\n[weather_picture]\nnumber=2\n");
+        CSettings::Instance().SetWeatherFilePath(m_weather);
+        m_state = m_dir.filePath("nmcli.json").toStdString();
+        setenv("FAKE_NMCLI_STATE", m_state.c_str(), 1);
+        m_path = getenv("PATH");
+        setenv("PATH",
+               (std::string(SKYVANE_SOURCE_DIR) + "/tests/servers/fake_nmcli:" + m_path).c_str(),
+               1);
+        m_profile.SetServerName("127.0.0.1:" + std::to_string(m_ftp.Port()));
+        m_profile.SetUserName("station");
+        m_profile.SetPassword("secret");
+        m_profile.SetFileName("image.jpg");
+    }
+    void TearDown() override { setenv("PATH", m_path.c_str(), 1); }
+
+    void nmcliState(const std::string& json) { writeFile(m_state, json); }
+    // The nmcli calls that changed something ("connection up X", "connection down X").
+    std::vector<std::string> nmcliChanges() {
+        QJsonObject state =
+            QJsonDocument::fromJson(QByteArray::fromStdString(readFile(m_state))).object();
+        std::vector<std::string> changes;
+        for (const auto& call : state["log"].toArray()) {
+            QString text = call.toString();
+            if (text.startsWith("connection up") || text.startsWith("connection down")) {
+                changes.push_back(text.toStdString());
+            }
+        }
+        return changes;
+    }
+    std::string activeState(const std::string& name) {
+        QJsonObject state =
+            QJsonDocument::fromJson(QByteArray::fromStdString(readFile(m_state))).object();
+        return state["active"].toObject()[QString::fromStdString(name)].toString().toStdString();
+    }
+
+    // Runs one export; the progress values it posted, the final OK as kOk.
+    std::vector<quintptr> run(std::string* error = nullptr, unsigned* step = nullptr) {
+        RecordingView window;
+        std::vector<quintptr> sequence;
+        {
+            CExportRunner runner(&m_profile);
+            runner.SetNotifyWindow(&window);
+            runner.Start();
+            runner.Wait(120000);
+            if (error != nullptr) {
+                *error = runner.GetExportError();
+            }
+            if (step != nullptr) {
+                *step = runner.GetCurrentStep();
+            }
+        }
+        QCoreApplication::processEvents();
+        for (size_t i = 0; i < window.messages.size(); ++i) {
+            sequence.push_back(window.messages[i] == kExportProgress ? window.values[i] : kOk);
+        }
+        return sequence;
+    }
+
+    QTemporaryDir m_dir;
+    LocalFtpServer m_ftp;
+    std::string m_weather;
+    std::string m_state;
+    std::string m_path;
+    CProfile m_profile{"Runner", nullptr};
+};
+
+TEST_F(ExportRunnerTest, DirectExportsAndAWeatherFileThatCannotBeRead) {
+    std::string error;
+    EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 181, 323, kOk}));
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(readFile(m_ftp.Root() + "/image.jpg").substr(0, 3), "\xFF\xD8\xFF");
+
+    std::filesystem::remove(m_weather);
+    unsigned step = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run(&error, &step), (std::vector<quintptr>{180, 160}));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(error, "Could not parse weather data file");
+    EXPECT_EQ(step, 180u);
+}
+
+TEST_F(ExportRunnerTest, DialUpFreesTheModemAndRestoresItAfterwards) {
+    m_profile.SetConnectionType(ConnectionType::Dialup);
+    m_profile.SetConnectionName("Provider");
+    nmcliState(R"({"profiles": {"Provider": "ttyUSB0", "Home": "ttyUSB0", "Lan": "eth0"},
+                   "active": {"Home": "activated", "Lan": "activated"}})");
+    std::string error;
+    EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 181, 322, 179, 323, 322, 324, kOk}));
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(nmcliChanges(),
+              (std::vector<std::string>{"connection down Home", "connection up Provider",
+                                        "connection down Provider", "connection up Home"}));
+    EXPECT_EQ(activeState("Home"), "activated");
+    EXPECT_EQ(activeState("Provider"), "");
+
+    // The same when the upload fails; the step that failed stays the current one.
+    m_profile.SetPassword("wrong");
+    nmcliState(R"({"profiles": {"Provider": "ttyUSB0", "Home": "ttyUSB0"},
+                   "active": {"Home": "activated"}})");
+    unsigned step = 0;
+    EXPECT_EQ(run(&error, &step), (std::vector<quintptr>{180, 181, 322, 179, 323, 322, 324, 160}));
+    EXPECT_EQ(error, "530 Authentication failed.");
+    EXPECT_EQ(step, 323u);
+    EXPECT_EQ(activeState("Home"), "activated");
+}
+
+TEST_F(ExportRunnerTest, DialUpEntriesConnectedActivatingOrGone) {
+    m_profile.SetConnectionType(ConnectionType::Dialup);
+    m_profile.SetConnectionName("Provider");
+    nmcliState(R"({"profiles": {"Provider": "ttyUSB0"}, "active": {"Provider": "activated"}})");
+    EXPECT_EQ(run(), (std::vector<quintptr>{180, 181, 323, kOk}));
+    EXPECT_TRUE(nmcliChanges().empty());
+    EXPECT_EQ(activeState("Provider"), "activated");
+
+    nmcliState(R"({"profiles": {"Provider": "ttyUSB0"}, "active": {"Provider": "activating"}})");
+    EXPECT_EQ(run(), (std::vector<quintptr>{180, 181, 179, 323, 322, kOk}));
+    EXPECT_EQ(nmcliChanges(),
+              (std::vector<std::string>{"connection down Provider", "connection up Provider",
+                                        "connection down Provider"}));
+
+    std::string error;
+    nmcliState(R"({"profiles": {}, "active": {}})");
+    EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 181, 160}));
+    EXPECT_EQ(error, "Could not get Dialup Networking properties for phonebook entry");
+
+    nmcliState(R"({"profiles": {"Provider": "ttyUSB0"}, "active": {}, "fail_up": ["Provider"]})");
+    EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 181, 179, 160}));
+    EXPECT_EQ(error, "Error: Connection activation failed: No carrier");
+
+    // No NetworkManager at all.
+    setenv("PATH", m_dir.path().toLocal8Bit().constData(), 1);
+    EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 181, 160}));
+    EXPECT_EQ(error.rfind("Remote Access Service / Dialup Networking is not installed.", 0), 0u);
+}
+
+}  // namespace
