@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "app/export_command.h"
 #include "app/headless_command.h"
 #include "app/render_command.h"
 #include "app/values_command.h"
@@ -32,13 +33,16 @@ int run(int argc, char** argv) {
     if (command == "values") {
         return runValuesCommand(arguments.mid(1));
     }
-    if (command == "render" || command == "--headless") {
+    if (command == "render" || command == "export" || command == "--headless") {
         // Fonts and painting without a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
         QGuiApplication application(argc, argv);
-        return command == "render" ? runRenderCommand(arguments.mid(1))
+        if (command == "render") {
+            return runRenderCommand(arguments.mid(1));
+        }
+        return command == "export" ? runExportCommand(arguments.mid(1))
                                    : runHeadless(arguments.mid(1));
     }
     std::fprintf(stderr,
@@ -46,6 +50,7 @@ int run(int argc, char** argv) {
                  "       skyvane values [--weather FILE] [--lang ID]\n"
                  "       skyvane render [--profiles FILE] [--weather FILE] [--image NAME] "
                  "--out DIR\n"
+                 "       skyvane export [--profiles FILE] --image NAME\n"
                  "       skyvane --headless [--profiles FILE]\n");
     return 2;
 }
