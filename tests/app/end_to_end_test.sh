@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# End to end: a headless run publishes three images by FTP and one by e-mail to real local
+# servers, the uploaded files are byte for byte what "skyvane render" writes, and SIGTERM
+# saves the list with the new times.
+set -u
+program=$1
+source_dir=$2
+examples=$source_dir/examples
+scratch=$(mktemp -d)
+export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data TZ=UTC
+passes=0
+failures=0
+check() {
+    if eval "$2"; then
+        echo "ok: $1"
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $1"
+        failures=$((failures + 1))
+    fi
+}
+cleanup() {
+    exec 3>&- 4>&- 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+mkdir -p "$scratch/ftp/htdocs/weather" "$scratch/mail" "$scratch/list" "$scratch/config/Quillonsoft"
+mkfifo "$scratch/ftp.in" "$scratch/smtp.in"
+/usr/bin/python3 "$source_dir/tests/servers/ftp_server.py" "$scratch/ftp" < "$scratch/ftp.in" > "$scratch/ftp.port" &
+exec 3> "$scratch/ftp.in"
+/usr/bin/python3 "$source_dir/tests/servers/smtp_server.py" "$scratch/mail" < "$scratch/smtp.in" > "$scratch/smtp.port" 2>/dev/null &
+exec 4> "$scratch/smtp.in"
+for _ in $(seq 1 100); do
+    [ -s "$scratch/ftp.port" ] && [ -s "$scratch/smtp.port" ] && break
+    sleep 0.1
+done
+ftp_port=$(head -n 1 "$scratch/ftp.port")
+smtp_port=$(head -n 1 "$scratch/smtp.port")
+
+cp "$examples/logo.png" "$examples/currdat.lst" "$scratch/list/"
+/usr/bin/python3 - "$examples/data.xml" "$scratch/list/data.xml" "$ftp_port" "$smtp_port" <<'PY'
+import copy, sys
+import xml.etree.ElementTree as tree
+source, target, ftp_port, smtp_port = sys.argv[1:]
+document = tree.parse(source)
+root = document.getroot()
+profiles = root.findall("profile")
+for index, profile in enumerate(profiles):
+    profile.set("active", "true")
+    profile.set("intervall", "1")
+    profile.set("firststartdatetime", "1000000000")
+    profile.set("exporttype", "0")
+    profile.set("servername", "127.0.0.1:" + ftp_port)
+    profile.set("username", "station")
+    profile.set("password", "secret")
+    profile.set("filepath", "/htdocs/weather")
+    profile.set("filename", ["overview.jpg", "banner.jpg", "small.png"][index])
+mail = copy.deepcopy(profiles[1])
+mail.set("name", "Banner by e-mail")
+mail.set("exporttype", "1")
+mail.set("smtpserver", "127.0.0.1:" + smtp_port)
+mail.set("recipients", "alice@example.org")
+mail.set("sendername", "Garden Station")
+mail.set("senderemail", "station@example.org")
+root.append(mail)
+document.write(target)
+PY
+printf '[General]\nWeatherFilePath=%s/list/currdat.lst\nStartAutomatically=0\n' "$scratch" \
+    > "$scratch/config/Quillonsoft/Skyvane.conf"
+
+"$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" 2>/dev/null &
+pid=$!
+for _ in $(seq 1 150); do
+    [ "$(grep -c 'succeeded\|failed:' "$scratch/headless.log")" -ge 4 ] && break
+    sleep 0.1
+done
+kill -TERM "$pid"
+wait "$pid"
+check "headless exits 0 on SIGTERM" "[ $? -eq 0 ]"
+for name in "Station overview" "Banner" "Weather by e-mail" "Banner by e-mail"; do
+    check "$name started and succeeded" \
+        "grep -q 'Export of \"$name\" started' '$scratch/headless.log' && grep -q 'Export of \"$name\" succeeded' '$scratch/headless.log'"
+done
+
+"$program" render --profiles "$scratch/list/data.xml" --weather "$scratch/list/currdat.lst" \
+    --out "$scratch/rendered" > /dev/null 2>&1
+check "the overview on the server is what render writes" \
+    "cmp -s '$scratch/ftp/htdocs/weather/overview.jpg' '$scratch/rendered/Station overview.jpg'"
+check "the banner on the server is what render writes" \
+    "cmp -s '$scratch/ftp/htdocs/weather/banner.jpg' '$scratch/rendered/Banner.jpg'"
+check "the PNG on the server is what render writes" \
+    "cmp -s '$scratch/ftp/htdocs/weather/small.png' '$scratch/rendered/Weather by e-mail.png'"
+check "no temporary file is left on the server" "! ls '$scratch/ftp/htdocs/weather' | grep -q '^tmp_'"
+check "the mail arrived" "grep -q 'alice@example.org' '$scratch/mail/1.json'"
+check "the saved list carries the times of the exports" \
+    "[ \$(grep -c 'laststarttime=\"[0-9]' '$scratch/list/data.xml') -eq 4 ] && [ \$(grep -c 'lastfinishtime=\"[0-9]' '$scratch/list/data.xml') -eq 4 ]"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
