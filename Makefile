@@ -26,6 +26,7 @@ bench: build
 	$(BUILD)/bench/bench_render --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_engine --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_mail --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/bench_publish --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tools/headless_memory $(BUILD)/src/app/skyvane
 
 clean:
