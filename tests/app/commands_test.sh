@@ -41,6 +41,11 @@ cp "$examples/logo.png" "$examples/currdat.lst" "$scratch/list/"
 sed -e 's/ftp\.example\.org/127.0.0.1:9/g; s/mail\.example\.org:587/127.0.0.1:9/g' \
     "$examples/data.xml" > "$scratch/list/data.xml"
 printf '[General]\nWeatherFilePath=%s/list/currdat.lst\n' "$scratch" > "$scratch/config/Quillonsoft/Skyvane.conf"
+"$program" export --profiles "$scratch/list/data.xml" --image Banner 2> "$scratch/err" > /dev/null
+check "export reports a failed upload with exit 1" "[ $? -eq 1 ] && grep -q 'skyvane export: .*onnect' '$scratch/err'"
+"$program" export --profiles "$scratch/list/data.xml" --image Nope 2> "$scratch/err" > /dev/null
+check "export of an unknown image fails" "[ $? -eq 1 ] && grep -q 'No image named' '$scratch/err'"
+
 "$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" 2>/dev/null &
 pid=$!
 for _ in $(seq 1 50); do
