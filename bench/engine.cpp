@@ -1,7 +1,9 @@
 // The image list engine: loading and saving a long image list, and the cost of the
 // one-second ticks of many active images.
 #include <benchmark/benchmark.h>
+
 #include <sys/resource.h>
+#include "scratch_home.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -109,8 +111,7 @@ BENCHMARK(BM_OneTick);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("XDG_CONFIG_HOME", scratch().filePath("config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", scratch().filePath("data").toLocal8Bit());
+    useScratchHome(scratch());
     QGuiApplication application(argc, argv);
     CSettings::Instance().SetWeatherFilePath(kExamplesDir + "/currdat.lst");
     benchmark::Initialize(&argc, argv);

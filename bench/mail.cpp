@@ -2,6 +2,8 @@
 // SMTP server; coreutils base64 on the same data for comparison.
 #include <benchmark/benchmark.h>
 
+#include "scratch_home.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -99,8 +101,7 @@ BENCHMARK(BM_SendToLocalServer)->Unit(benchmark::kMillisecond)->MinTime(2)->UseR
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    useScratchHome(home);
     QCoreApplication application(argc, argv);
     CSettings::Instance().SetLangID(1033);
     // The encoder's timing lines would drown the results.

@@ -2,6 +2,8 @@
 // same server in the same run.
 #include <benchmark/benchmark.h>
 
+#include "scratch_home.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -60,8 +62,7 @@ BENCHMARK(BM_CurlCommandLine100KiB)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    useScratchHome(home);
     QCoreApplication application(argc, argv);
     CSettings::Instance().SetLangID(1033);
     benchmark::Initialize(&argc, argv);

@@ -1,6 +1,8 @@
 // Rendering and encoding the example images, against encoding the same pixels alone.
 #include <benchmark/benchmark.h>
 
+#include "scratch_home.h"
+
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -56,8 +58,7 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     // Scratch settings and data folders that name the example weather file.
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    useScratchHome(home);
     CSettings::Instance().SetWeatherFilePath(kExamplesDir + "/currdat.lst");
     CSettings::Instance().SetLangID(1033);
     CWeatherData::Instance().Reload();

@@ -1,6 +1,8 @@
 // Loading the weather data file and looking readings up.
 #include <benchmark/benchmark.h>
+
 #include <stdlib.h>
+#include "scratch_home.h"
 
 #include <QTemporaryDir>
 #include <cstdio>
@@ -69,8 +71,7 @@ BENCHMARK(BM_ReloadAndFormatAll);
 int main(int argc, char** argv) {
     // Scratch settings and data folders that name the example file; the user's stay untouched.
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    useScratchHome(home);
     CSettings::Instance().SetWeatherFilePath(kExample);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -7,17 +7,7 @@ examples=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data TZ=UTC
-passes=0
-failures=0
-check() {
-    if eval "$2"; then
-        echo "ok: $1"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $1"
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/check.sh"
 
 "$program" render --profiles "$examples/data.xml" --weather "$examples/currdat.lst" \
     --out "$scratch/out" > "$scratch/render.log" 2>&1
@@ -63,5 +53,4 @@ check "the inactive image was not exported" "! grep -q 'Weather by e-mail\" star
 check "shutdown saved the list with the times of the exports" \
     "grep -q 'Shutting down' '$scratch/headless.log' && grep -q 'laststarttime=\"[0-9]' '$scratch/list/data.xml'"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+report

@@ -8,17 +8,7 @@ source_dir=$2
 examples=$source_dir/examples
 scratch=$(mktemp -d)
 export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data TZ=UTC
-passes=0
-failures=0
-check() {
-    if eval "$2"; then
-        echo "ok: $1"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $1"
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/check.sh"
 cleanup() {
     exec 3>&- 4>&- 2>/dev/null
     wait 2>/dev/null
@@ -97,5 +87,4 @@ check "the mail arrived" "grep -q 'alice@example.org' '$scratch/mail/1.json'"
 check "the saved list carries the times of the exports" \
     "[ \$(grep -c 'laststarttime=\"[0-9]' '$scratch/list/data.xml') -eq 4 ] && [ \$(grep -c 'lastfinishtime=\"[0-9]' '$scratch/list/data.xml') -eq 4 ]"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+report
