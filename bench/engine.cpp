@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
-#include "scratch_home.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -12,6 +11,7 @@
 
 #include "base/settings.h"
 #include "profiles/profiles_file.h"
+#include "scratch_home.h"
 #include "support/example_drawings.h"
 #include "support/test_files.h"
 

@@ -2,8 +2,6 @@
 // SMTP server; coreutils base64 on the same data for comparison.
 #include <benchmark/benchmark.h>
 
-#include "scratch_home.h"
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -13,6 +11,7 @@
 #include "base/settings.h"
 #include "mail/base64.h"
 #include "mail/email_publisher.h"
+#include "scratch_home.h"
 #include "support/smtp_servers.h"
 
 namespace {

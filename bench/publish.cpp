@@ -2,8 +2,6 @@
 // same server in the same run.
 #include <benchmark/benchmark.h>
 
-#include "scratch_home.h"
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -12,6 +10,7 @@
 
 #include "base/settings.h"
 #include "net/ftp_publisher.h"
+#include "scratch_home.h"
 #include "support/ftp_server.h"
 
 namespace {

@@ -1,14 +1,13 @@
 // Rendering and encoding the example images, against encoding the same pixels alone.
 #include <benchmark/benchmark.h>
 
-#include "scratch_home.h"
-
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include "base/settings.h"
 #include "export/image_codecs.h"
 #include "export/image_file.h"
+#include "scratch_home.h"
 #include "support/example_drawings.h"
 #include "weather/weather_data.h"
 

@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
-#include "scratch_home.h"
 
 #include <QTemporaryDir>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <fstream>
 
 #include "base/settings.h"
+#include "scratch_home.h"
 #include "weather/data_file.h"
 #include "weather/weather_data.h"
 
