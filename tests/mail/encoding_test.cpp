@@ -67,7 +67,8 @@ TEST(MimeEncoding, DetectionByContent) {
     EXPECT_EQ(detect("Gr\xFC\xDF"
                      "e\r\n"),
               EncodingBase64);  // under 90 % printable
-    EXPECT_EQ(detect(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\x90", 24)), EncodingBase64);
+    const char png[] = "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\x90";
+    EXPECT_EQ(detect(std::string(png, sizeof png - 1)), EncodingBase64);
 }
 
 TEST(MimeEncoding, QuotedPrintableNeverSplitsAnEscape) {

@@ -3,13 +3,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <atomic>
 #include <thread>
 
 #include "base/app_message.h"
 #include "base/settings.h"
 #include "profiles/profile.h"
 #include "support/recording_view.h"
+#include "support/smtp_servers.h"
 #include "support/test_files.h"
 #include "weather/weather_data.h"
 
@@ -137,55 +137,39 @@ TEST_F(ProfileTest, AFailedExportIsRecordedWithItsText) {
                                                      kExportFailed}));
 }
 
-// What a counting export did; lives outside the profile, which may be gone before the export.
-struct ExportRecord {
-    std::atomic<int> runs{0};
-    std::atomic<bool> release{false};
-    std::atomic<bool> finished{false};
-};
-
-// A profile whose export only counts, and takes as long as the test lets it.
-class CountingProfile : public CProfile {
-  public:
-    CountingProfile(ExportRecord& record) : CProfile("Once", nullptr), m_record(record) {}
-    void Execute(void*) override {
-        SetState(ExportState::Running);
-        ++m_record.runs;
-        while (!m_record.release) {
-            std::this_thread::sleep_for(1ms);
-        }
-        SetState(ExportState::Finished);
-        m_record.finished = true;
-    }
-
-  private:
-    ExportRecord& m_record;
-};
-
 TEST_F(ProfileTest, AnImageIsInTheQueueAtMostOnceAndOutlivesItsExport) {
-    ExportRecord record;
-    auto profile = std::make_unique<CountingProfile>(record);
+    QTemporaryDir dir;
+    std::string weather = dir.filePath("currdat.lst").toStdString();
+    writeFile(weather, "[time]\nlast_actualisation=4005556484\n");
+    CSettings::Instance().SetWeatherFilePath(weather);
+    // A server that takes its time to greet and then hangs up: the export runs a while.
+    ScriptedSmtpServer server({{"", {}, true, 400}});
+    RecordingView view;
+    auto profile = std::make_unique<CProfile>("Once", &view);
+    profile->SetExportType(ExportType::Email);
+    profile->SetSmtpServer("127.0.0.1:" + std::to_string(server.Port()));
+    profile->SetSenderName("Station");
+    profile->SetSenderEmail("station@example.org");
+    profile->SetRecipients("alice@example.org");
     profile->SetInterval(2);
     profile->SetActive(true);
     tick(*profile);  // countdown 1 reaches 0: queued
-    for (int i = 0; i < 200 && record.runs == 0; ++i) {
-        std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 200 && !profile->IsRunning(); ++i) {
+        std::this_thread::sleep_for(5ms);
     }
+    ASSERT_TRUE(profile->IsRunning());
     // Ticks while it is queued or running only count; nothing is made up afterwards.
     for (int i = 0; i < 5; ++i) {
         tick(*profile);
     }
-    EXPECT_EQ(record.runs, 1);
-    EXPECT_EQ(profile->GetState(), ExportState::Running);
-
     // Destroying it now waits for the export instead of leaving it on freed memory.
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(50ms);
-        record.release = true;
-    });
     profile.reset();
-    EXPECT_TRUE(record.finished);
-    releaser.join();
+    QCoreApplication::processEvents();
+    auto count = [&](unsigned message) {
+        return std::count(view.messages.begin(), view.messages.end(), message);
+    };
+    EXPECT_EQ(count(kExportStarted), 1);
+    EXPECT_EQ(count(kExportFailed), 1);
 }
 
 TEST(Schedule, TicksLandOnWholeSecondsOfTheRealClock) {

@@ -78,11 +78,12 @@ class LocalSmtpServer {
 
 // One step of a scripted session: read a command starting with `expect` (nothing when it is
 // empty; after a 354 the whole message up to the final dot), then send `reply` in the given
-// segments, a little apart; or close the connection, or stay silent.
+// segments, a little apart, after delayMs; or close the connection, or stay silent.
 struct ScriptStep {
     std::string expect;
     std::vector<std::string> reply;
     bool close = false;
+    int delayMs = 0;  // before the reply
 };
 
 class ScriptedSmtpServer {
@@ -140,6 +141,7 @@ class ScriptedSmtpServer {
                 m_received.push_back(pending.substr(0, cut));
                 pending.erase(0, cut);
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(step.delayMs));
             if (step.close) {
                 close(client);
                 return;
