@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test bench clean
+.PHONY: all bootstrap configure build run test bench sanitize sanitize-address sanitize-thread clean
 
 all: build
 
@@ -28,6 +28,23 @@ bench: build
 	$(BUILD)/bench/bench_mail --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_publish --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tools/headless_memory $(BUILD)/src/app/skyvane
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the tests that use
+# threads under ThreadSanitizer.
+sanitize: sanitize-address sanitize-thread
+
+sanitize-address: bootstrap
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DSKYVANE_SANITIZE=address;undefined" >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	cd build-asan && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+THREAD_TESTS = WorkQueue|Win32Thread|ProfileTest|Schedule|WeatherData|WeatherFileWatcher|ExportRunner
+
+sanitize-thread: bootstrap
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYVANE_SANITIZE=thread >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target test_export test_profiles test_weather test_net
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(CURDIR)/tools/tsan.supp" \
+		ctest --output-on-failure -j $(JOBS) -R '$(THREAD_TESTS)'
 
 clean:
 	rm -rf $(BUILD)

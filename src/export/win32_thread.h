@@ -38,7 +38,8 @@ class CWin32Thread {
     std::atomic<bool> m_stopRequested{false};
     std::mutex m_lock;
     std::condition_variable m_ended;
-    bool m_running = false;
+    // Atomic as well as guarded: Wait reads it in the wait's predicate.
+    std::atomic<bool> m_running{false};
 };
 
 class CWin32GUIThread : public CWin32Thread {
