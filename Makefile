@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test bench sanitize sanitize-address sanitize-thread clean
+.PHONY: all bootstrap configure build run test bench sanitize sanitize-address sanitize-thread fuzz clean
 
 all: build
 
@@ -45,6 +45,25 @@ sanitize-thread: bootstrap
 	@cmake --build build-tsan -j $(JOBS) --target test_export test_profiles test_weather test_net
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(CURDIR)/tools/tsan.supp" \
 		ctest --output-on-failure -j $(JOBS) -R '$(THREAD_TESTS)'
+
+# Each libFuzzer target for FUZZ_SECONDS, starting from the seeds in fuzz/seeds/<target>.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = data_file base64 mime_text profiles_file smtp_reply
+
+fuzz: bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DSKYVANE_FUZZ=ON "-DSKYVANE_SANITIZE=address;undefined" >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) $(addprefix --target fuzz_,$(FUZZ_TARGETS))
+	@for target in $(FUZZ_TARGETS); do \
+		mkdir -p build-fuzz/corpus/$$target build-fuzz/findings; \
+		echo "fuzz_$$target for $(FUZZ_SECONDS) s"; \
+		build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
+			-print_final_stats=1 -artifact_prefix=$(CURDIR)/build-fuzz/findings/ \
+			$(CURDIR)/build-fuzz/corpus/$$target $(CURDIR)/fuzz/seeds/$$target 2>&1 \
+			| grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)' \
+			|| true; \
+		test -z "$$(ls build-fuzz/findings)" || { ls build-fuzz/findings; exit 1; }; \
+	done
 
 clean:
 	rm -rf $(BUILD)

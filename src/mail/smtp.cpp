@@ -358,6 +358,11 @@ int CSmtp::SendQuit() {
     return code == 221 ? 0 : code;
 }
 
+void CSmtp::AdoptSocket(int socket) {
+    Disconnect();
+    m_socket = socket;
+}
+
 void CSmtp::Disconnect() {
     if (m_socket < 0) {
         return;

@@ -32,6 +32,8 @@ class CSmtp {
     int SendMail(CMailMessage& message);
     // QUIT while greeted, then closes the connection.
     void Disconnect();
+    // Talks over an already connected socket, which it then owns (replies fed in by tests).
+    void AdoptSocket(int socket);
 
     int SendCommand(const char* command);
     int SendHello();
