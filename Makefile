@@ -48,7 +48,7 @@ sanitize-thread: bootstrap
 
 # Each libFuzzer target for FUZZ_SECONDS, starting from the seeds in fuzz/seeds/<target>.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = data_file base64 mime_text profiles_file smtp_reply
+FUZZ_TARGETS = data_file base64 mime_text profiles_file smtp_reply nmcli_output ftp_reply
 
 fuzz: bootstrap
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

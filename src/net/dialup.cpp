@@ -51,7 +51,9 @@ std::vector<std::string> terseFields(const std::string& line) {
     return fields;
 }
 
-std::vector<std::vector<std::string>> terseLines(const std::string& output) {
+}  // namespace
+
+std::vector<std::vector<std::string>> ParseTerseOutput(const std::string& output) {
     std::vector<std::vector<std::string>> lines;
     size_t start = 0;
     while (start < output.size()) {
@@ -68,6 +70,8 @@ std::vector<std::vector<std::string>> terseLines(const std::string& output) {
     return lines;
 }
 
+namespace {
+
 struct ActiveConnection {
     std::string name;
     std::string device;
@@ -80,7 +84,7 @@ std::vector<ActiveConnection> activeConnections() {
         throw std::runtime_error(result.error.empty() ? "Fail to get error string" : result.error);
     }
     std::vector<ActiveConnection> connections;
-    for (const auto& fields : terseLines(result.output)) {
+    for (const auto& fields : ParseTerseOutput(result.output)) {
         if (fields.size() >= 3) {
             connections.push_back({fields[0], fields[1], fields[2]});
         }
@@ -106,7 +110,7 @@ std::string entryDevice(const std::string& entry) {
     if (!result.started || result.exitCode != 0) {
         throw std::runtime_error(LangString(kTextNoDialupProperties));
     }
-    for (const auto& fields : terseLines(result.output)) {
+    for (const auto& fields : ParseTerseOutput(result.output)) {
         if (fields.size() >= 2 && fields[0] == "connection.interface-name") {
             return fields[1];
         }
@@ -154,7 +158,7 @@ std::vector<std::string> RasEntryList() {
     NmcliResult result = nmcli({"-t", "-f", "NAME", "connection", "show"}, 30000);
     std::vector<std::string> names;
     if (result.started && result.exitCode == 0) {
-        for (const auto& fields : terseLines(result.output)) {
+        for (const auto& fields : ParseTerseOutput(result.output)) {
             names.push_back(fields[0]);
         }
     }

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// The lines of nmcli's terse output, each split at its unescaped colons ("\:" is a colon,
+// "\\" a backslash); empty lines are left out.
+std::vector<std::vector<std::string>> ParseTerseOutput(const std::string& output);
+
 // 1 when NetworkManager answers; 0 when there is no nmcli; -1 when it does not answer.
 int DetectRasInstallation();
 

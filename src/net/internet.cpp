@@ -84,25 +84,35 @@ void CFtpConnection::Close() {
     }
 }
 
-int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
-    auto* connection = static_cast<CFtpConnection*>(self);
-    if (type != CURLINFO_HEADER_IN) {
-        return 0;
-    }
-    // Replies come line by line; "123-" continues one, "123 " ends it.
+void CFtpReplyReader::Feed(const char* data, size_t size) {
+    // curl hands the replies over line by line.
     std::string line(data, size);
-    connection->m_partialReply += line;
+    m_partial += line;
     if (line.size() >= 4 && line[3] == ' ') {
-        connection->m_lastReply = trimmed(connection->m_partialReply);
-        connection->m_partialReply.clear();
+        m_lastReply = trimmed(m_partial);
+        m_partial.clear();
+    }
+}
+
+void CFtpReplyReader::Clear() {
+    m_lastReply.clear();
+    m_partial.clear();
+}
+
+bool CFtpReplyReader::IsRefusal() const {
+    return !m_lastReply.empty() && (m_lastReply[0] == '4' || m_lastReply[0] == '5');
+}
+
+int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+    if (type == CURLINFO_HEADER_IN) {
+        static_cast<CFtpConnection*>(self)->m_replies.Feed(data, size);
     }
     return 0;
 }
 
 void CFtpConnection::Prepare(const std::string& name) {
     curl_easy_reset(m_curl);
-    m_lastReply.clear();
-    m_partialReply.clear();
+    m_replies.Clear();
     m_errorText[0] = '\0';
     std::string url = m_base;
     if (!name.empty()) {
@@ -158,8 +168,8 @@ CURLcode CFtpConnection::Commands(const std::vector<std::string>& commands) {
 
 CInternetException CFtpConnection::LastError(CURLcode code) const {
     // A refusal by the server is told in the server's words.
-    if (!m_lastReply.empty() && (m_lastReply[0] == '4' || m_lastReply[0] == '5')) {
-        return CInternetException(static_cast<int>(code), m_lastReply);
+    if (m_replies.IsRefusal()) {
+        return CInternetException(static_cast<int>(code), m_replies.LastReply());
     }
     std::string text = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
     return CInternetException(static_cast<int>(code), text);

@@ -22,6 +22,21 @@ class CInternetException : public CWin32Exception {
 class CInternetSession;
 class CInternetFile;
 
+// Collects the server's replies from the lines it sends: "123-" continues a reply, "123 "
+// ends it; the last complete reply is kept without its final line end.
+class CFtpReplyReader {
+  public:
+    void Feed(const char* data, size_t size);
+    void Clear();
+    const std::string& LastReply() const { return m_lastReply; }
+    // True when the last reply is a refusal (4xx or 5xx).
+    bool IsRefusal() const;
+
+  private:
+    std::string m_lastReply;
+    std::string m_partial;
+};
+
 class CInternetConnection {
   public:
     CInternetConnection(CInternetSession* session, std::string server, std::uint16_t port)
@@ -75,8 +90,7 @@ class CFtpConnection : public CInternetConnection {
     std::string m_user;
     std::string m_password;
     bool m_passive;
-    std::string m_lastReply;
-    std::string m_partialReply;
+    CFtpReplyReader m_replies;
     char m_errorText[CURL_ERROR_SIZE] = {};
 };
 
