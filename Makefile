@@ -60,7 +60,7 @@ fuzz: bootstrap
 		build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 			-print_final_stats=1 -artifact_prefix=$(CURDIR)/build-fuzz/findings/ \
 			$(CURDIR)/build-fuzz/corpus/$$target $(CURDIR)/fuzz/seeds/$$target 2>&1 \
-			| grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)' \
+			| grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)' \
 			|| true; \
 		test -z "$$(ls build-fuzz/findings)" || { ls build-fuzz/findings; exit 1; }; \
 	done
