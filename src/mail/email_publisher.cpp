@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/host_port.h"
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 
@@ -27,23 +28,6 @@ std::vector<std::string> parseRecipients(std::string list) {
         start = end + 1;
     }
     return entries;
-}
-
-// "host:port" gives the port; a name without one keeps the client's default.
-void applyServer(const std::string& server, CSmtp& smtp, std::string& host) {
-    host = server;
-    auto colon = server.rfind(':');
-    if (colon == std::string::npos || colon + 1 == server.size()) {
-        return;
-    }
-    std::string digits = server.substr(colon + 1);
-    if (digits.size() <= 5 && std::all_of(digits.begin(), digits.end(), ::isdigit)) {
-        unsigned long port = std::stoul(digits);
-        if (port > 0 && port < 65536) {
-            smtp.port = static_cast<std::uint16_t>(port);
-            host = server.substr(0, colon);
-        }
-    }
 }
 
 }  // namespace
@@ -119,8 +103,8 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
         smtp.authUser = settings.smtpUserName;
         smtp.authPassword = settings.smtpPassword;
     }
-    std::string host;
-    applyServer(settings.smtpServer, smtp, host);
+    std::string host = settings.smtpServer;
+    smtp.port = SplitHostPort(host, smtp.port);
     if (!smtp.Connect(host)) {
         throw std::runtime_error(!smtp.lastErrorText.empty()
                                      ? smtp.lastErrorText

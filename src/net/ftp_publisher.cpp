@@ -1,8 +1,8 @@
 #include "net/ftp_publisher.h"
 
-#include <algorithm>
 #include <stdexcept>
 
+#include "base/host_port.h"
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 #include "net/internet.h"
@@ -11,20 +11,6 @@ namespace {
 
 bool holdsLineBreak(const std::string& text) {
     return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
-}
-
-// "host:port" gives the port; 21 otherwise.
-std::uint16_t splitPort(std::string& host) {
-    auto colon = host.rfind(':');
-    if (colon != std::string::npos && colon + 1 < host.size() && host.size() - colon <= 6 &&
-        std::all_of(host.begin() + static_cast<long>(colon) + 1, host.end(), ::isdigit)) {
-        unsigned long port = std::stoul(host.substr(colon + 1));
-        if (port > 0 && port < 65536) {
-            host.erase(colon);
-            return static_cast<std::uint16_t>(port);
-        }
-    }
-    return 21;
 }
 
 }  // namespace
@@ -46,7 +32,7 @@ bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t 
         throw std::runtime_error("The FTP file name or file path holds a line break");
     }
     std::string host = settings.serverName;
-    std::uint16_t port = splitPort(host);
+    std::uint16_t port = SplitHostPort(host, 21);
     std::unique_ptr<CFtpConnection> connection =
         session.GetFtpConnection(host, settings.userName, settings.password, port, false);
     if (!connection->IsOpen()) {
