@@ -75,6 +75,22 @@ std::string LangString(unsigned id) {
     return LoadLangString(id, CSettings::Instance().GetLangID());
 }
 
+std::string LangString(unsigned id, std::initializer_list<std::string> arguments) {
+    std::string text = LangString(id);
+    std::string out;
+    // One pass, so a marker inside an argument stays as it is.
+    for (size_t i = 0; i < text.size(); ++i) {
+        size_t number = i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : 9;
+        if (text[i] == '%' && number < arguments.size()) {
+            out += arguments.begin()[number];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::string CaptionText(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }

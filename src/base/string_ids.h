@@ -33,4 +33,11 @@ enum StringId : unsigned {
     kStepClosingDialup = 322,
     kStepCopyingImage = 323,
     kStepRestoringDialup = 324,
+    kTextExportStopped = 400,
+    kTextNoAnswer = 401,
+    kTextNoDataConnection = 402,
+    kTextClosedDuringTransfer = 403,
+    kTextClosedAfter = 404,
+    kTextDataConnectionFailed = 405,
+    kTextTransferStalled = 406,
 };

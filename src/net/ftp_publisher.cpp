@@ -15,7 +15,8 @@ bool holdsLineBreak(const std::string& text) {
 
 }  // namespace
 
-bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t size) {
+bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t size,
+                 const StopCheck& stop, const FtpLimits& limits) {
     CInternetSession session("Skyvane");
     const std::pair<const std::string&, unsigned> required[] = {
         {settings.fileName, kTextFtpFileNameEmpty},
@@ -33,8 +34,8 @@ bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t 
     }
     std::string host = settings.serverName;
     std::uint16_t port = SplitHostPort(host, 21);
-    std::unique_ptr<CFtpConnection> connection =
-        session.GetFtpConnection(host, settings.userName, settings.password, port, false);
+    std::unique_ptr<CFtpConnection> connection = session.GetFtpConnection(
+        host, settings.userName, settings.password, port, false, limits, stop);
     if (!connection->IsOpen()) {
         throw std::runtime_error(LangString(kTextCouldNotConnect));
     }

@@ -4,15 +4,21 @@
 
 #include <string>
 
+#include "base/stop_check.h"
+#include "net/internet.h"
+
 // The FTP settings of an image.
 struct FtpSettings {
     std::string serverName;  // "host" or "host:port"
     std::string userName;
     std::string password;
-    std::string filePath;  // changed into first; empty: the login directory
+    std::string filePath;  // changed into first, relative to the login folder unless it
+                           // starts with "/"; empty: the login folder
     std::string fileName;
 };
 
 // Uploads the bytes; std::runtime_error for bad settings, CInternetException with the
-// server's or the library's text when an FTP operation fails.
-bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t size);
+// server's refusal or what went wrong when an FTP operation fails, also when stop asked it
+// to end.
+bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t size,
+                 const StopCheck& stop = {}, const FtpLimits& limits = {});

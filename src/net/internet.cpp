@@ -1,7 +1,12 @@
 #include "net/internet.h"
 
+#include <sys/socket.h>
+
 #include <cstring>
 #include <mutex>
+
+#include "base/lang_string.h"
+#include "base/string_ids.h"
 
 namespace {
 
@@ -23,12 +28,39 @@ size_t ignoreOutput(char*, size_t size, size_t count, void*) {
     return size * count;
 }
 
+size_t appendOutput(char* data, size_t size, size_t count, void* text) {
+    static_cast<std::string*>(text)->append(data, size * count);
+    return size * count;
+}
+
 // The reply's text without its line end.
 std::string trimmed(std::string text) {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
         text.pop_back();
     }
     return text;
+}
+
+// True when one line of a name list (NLST) is the name, or a path ending in it.
+bool listHolds(const std::string& names, const std::string& name) {
+    size_t start = 0;
+    while (start < names.size()) {
+        size_t end = std::min(names.find('\n', start), names.size());
+        std::string line = trimmed(names.substr(start, end - start));
+        if (line == name || line.ends_with("/" + name)) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+// A small send buffer keeps what the server has not taken yet in sight: otherwise the kernel
+// holds megabytes of an upload, and a slow line still draining them looks like a dead server.
+int smallSendBuffer(void*, curl_socket_t socket, curlsocktype) {
+    int bytes = 32 * 1024;
+    setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
+    return CURL_SOCKOPT_OK;
 }
 
 }  // namespace
@@ -44,23 +76,25 @@ CInternetSession::CInternetSession(const char* agent)
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::string& server,
-                                                                   const std::string& user,
-                                                                   const std::string& password,
-                                                                   std::uint16_t port,
-                                                                   bool passive) {
-    return std::make_unique<CFtpConnection>(this, server, user, password, port, passive);
+std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(
+    const std::string& server, const std::string& user, const std::string& password,
+    std::uint16_t port, bool passive, const FtpLimits& limits, StopCheck stop) {
+    return std::make_unique<CFtpConnection>(this, server, user, password, port, passive, limits,
+                                            std::move(stop));
 }
 
 CFtpConnection::CFtpConnection(CInternetSession* session, const std::string& server,
                                const std::string& user, const std::string& password,
-                               std::uint16_t port, bool passive)
+                               std::uint16_t port, bool passive, const FtpLimits& limits,
+                               StopCheck stop)
     : CInternetConnection(session, server, port),
       m_curl(curl_easy_init()),
       m_base("ftp://" + server + ":" + std::to_string(port) + "/"),
       m_user(user),
       m_password(password),
-      m_passive(passive) {
+      m_passive(passive),
+      m_limits(limits),
+      m_stop(std::move(stop)) {
     if (m_curl == nullptr) {
         return;
     }
@@ -104,8 +138,35 @@ bool CFtpReplyReader::IsRefusal() const {
 }
 
 int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
-    if (type == CURLINFO_HEADER_IN) {
-        static_cast<CFtpConnection*>(self)->m_replies.Feed(data, size);
+    auto* connection = static_cast<CFtpConnection*>(self);
+    if (type == CURLINFO_HEADER_OUT) {
+        connection->Touch();
+        std::string_view line(data, size);
+        connection->m_lastCommand = line.substr(0, line.find_first_of(" \r\n"));
+    } else if (type == CURLINFO_HEADER_IN) {
+        connection->Touch();
+        connection->m_replies.Feed(data, size);
+        // "125" and "150" open a transfer; any final reply ends it.
+        connection->m_transferring = size > 0 && data[0] == '1';
+    }
+    return 0;
+}
+
+int CFtpConnection::OnProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t,
+                               curl_off_t uploaded) {
+    auto* connection = static_cast<CFtpConnection*>(self);
+    if (connection->m_stop && connection->m_stop()) {
+        connection->m_ending = Ending::Stopped;
+        return 1;
+    }
+    if (downloaded + uploaded != connection->m_moved) {
+        connection->m_moved = downloaded + uploaded;
+        connection->Touch();
+    }
+    if (std::chrono::steady_clock::now() - connection->m_lastActivity >=
+        std::chrono::seconds(connection->m_limits.stallSeconds)) {
+        connection->m_ending = Ending::Stalled;
+        return 1;
     }
     return 0;
 }
@@ -113,8 +174,11 @@ int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, 
 void CFtpConnection::Prepare(const std::string& name) {
     curl_easy_reset(m_curl);
     m_replies.Clear();
-    m_errorText[0] = '\0';
-    std::string url = m_base;
+    m_ending = Ending::None;
+    m_transferring = false;
+    m_moved = 0;
+    Touch();
+    std::string url = m_base + m_directory;
     if (!name.empty()) {
         char* escaped = curl_easy_escape(m_curl, name.c_str(), static_cast<int>(name.size()));
         url += escaped;
@@ -127,16 +191,17 @@ void CFtpConnection::Prepare(const std::string& name) {
     if (!m_passive) {
         curl_easy_setopt(m_curl, CURLOPT_FTPPORT, "-");
     }
-    // The directory is ours to set (one CWD with the whole path); names stay relative to it.
-    curl_easy_setopt(m_curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    // A dead or stalled server must never hold the export queue.
-    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(m_curl, CURLOPT_ACCEPTTIMEOUT_MS, 30000L);
-    curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
-    curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, 60L);
+    // The whole folder in one CWD, sent only when the control connection is not there yet.
+    curl_easy_setopt(m_curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_limits.connectSeconds));
+    curl_easy_setopt(m_curl, CURLOPT_ACCEPTTIMEOUT_MS, m_limits.acceptSeconds * 1000L);
+    // OnProgress ends a stall; this only backs it up.
+    curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, m_limits.stallSeconds * 2L);
+    curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, &CFtpConnection::OnProgress);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(m_curl, CURLOPT_SOCKOPTFUNCTION, &smallSendBuffer);
     curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_errorText);
     curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, &CFtpConnection::OnDebug);
     curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, this);
@@ -145,41 +210,103 @@ void CFtpConnection::Prepare(const std::string& name) {
     curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &ignoreOutput);
 }
 
-CURLcode CFtpConnection::Perform(const std::vector<std::string>& commands) {
-    // Each exchange may come on a fresh control connection, so the directory is entered again.
-    curl_slist* list = nullptr;
-    if (!m_directory.empty()) {
-        list = curl_slist_append(list, ("CWD " + m_directory).c_str());
-    }
-    for (const std::string& command : commands) {
-        list = curl_slist_append(list, command.c_str());
-    }
-    curl_easy_setopt(m_curl, CURLOPT_QUOTE, list);
+CURLcode CFtpConnection::Perform(curl_slist* commands) {
+    // After the transfer, so that they run in the folder curl has entered.
+    curl_easy_setopt(m_curl, CURLOPT_POSTQUOTE, commands);
     CURLcode result = curl_easy_perform(m_curl);
-    curl_slist_free_all(list);
+    curl_slist_free_all(commands);
     return result;
 }
 
 CURLcode CFtpConnection::Commands(const std::vector<std::string>& commands) {
     Prepare("");
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
-    return Perform(commands);
+    curl_slist* list = nullptr;
+    for (const std::string& command : commands) {
+        list = curl_slist_append(list, command.c_str());
+    }
+    return Perform(list);
 }
 
 CInternetException CFtpConnection::LastError(CURLcode code) const {
+    auto error = [code](const std::string& text) {
+        return CInternetException(static_cast<int>(code), text);
+    };
+    std::string stall = std::to_string(m_limits.stallSeconds);
+    if (m_ending == Ending::Stopped) {
+        return error(LangString(kTextExportStopped));
+    }
+    if (m_ending == Ending::Stalled) {
+        return error(m_transferring ? LangString(kTextTransferStalled, {stall})
+                                    : LangString(kTextNoAnswer, {m_lastCommand, stall}));
+    }
     // A refusal by the server is told in the server's words.
     if (m_replies.IsRefusal()) {
-        return CInternetException(static_cast<int>(code), m_replies.LastReply());
+        return error(m_replies.LastReply());
     }
-    std::string text = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
-    return CInternetException(static_cast<int>(code), text);
+    switch (code) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+            return error(LangString(kTextCouldNotConnect) + " (" + m_server + ":" +
+                         std::to_string(m_port) + ")");
+        case CURLE_OPERATION_TIMEDOUT:
+            if (m_lastCommand.empty()) {
+                return error(LangString(kTextCouldNotConnect) + " (" + m_server + ":" +
+                             std::to_string(m_port) + ")");
+            }
+            return error(LangString(kTextNoAnswer, {m_lastCommand, stall}));
+        case CURLE_FTP_ACCEPT_TIMEOUT:
+            return error(
+                LangString(kTextNoDataConnection, {std::to_string(m_limits.acceptSeconds)}));
+        case CURLE_FTP_ACCEPT_FAILED:
+        case CURLE_FTP_PORT_FAILED:
+        case CURLE_FTP_CANT_GET_HOST:
+        case CURLE_FTP_WEIRD_PASV_REPLY:
+        case CURLE_FTP_WEIRD_227_FORMAT:
+            return error(LangString(kTextDataConnectionFailed));
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_UPLOAD_FAILED:
+        case CURLE_WEIRD_SERVER_REPLY:
+            return error(m_transferring ? LangString(kTextClosedDuringTransfer)
+                                        : LangString(kTextClosedAfter, {m_lastCommand}));
+        default:
+            // Never the error buffer: active mode leaves a stray line there on every transfer.
+            return error(curl_easy_strerror(code));
+    }
 }
 
 bool CFtpConnection::SetCurrentDirectory(const std::string& path) {
-    if (m_curl == nullptr || Commands({"CWD " + path}) != CURLE_OK) {
+    if (m_curl == nullptr) {
         return false;
     }
-    m_directory = path;
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    // A relative folder is made absolute from the login folder: on the open control connection
+    // curl would otherwise go back to the login folder first, one more command.
+    const char* entry = nullptr;
+    if (!folder.empty() && folder[0] != '/' &&
+        curl_easy_getinfo(m_curl, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK &&
+        entry != nullptr && entry[0] == '/') {
+        std::string login = entry;
+        folder = (login.ends_with('/') ? login : login + "/") + folder;
+    }
+    std::string previous = m_directory;
+    m_directory.clear();
+    if (!folder.empty()) {
+        // "/" escaped too, so that curl sends the whole folder in one CWD.
+        char* escaped = curl_easy_escape(m_curl, folder.c_str(), static_cast<int>(folder.size()));
+        m_directory = std::string(escaped) + "/";
+        curl_free(escaped);
+    }
+    if (Commands({}) != CURLE_OK) {
+        m_directory = previous;
+        return false;
+    }
     return true;
 }
 
@@ -192,16 +319,29 @@ bool CFtpConnection::Rename(const std::string& oldName, const std::string& newNa
 }
 
 bool CFtpConnection::FileExists(const std::string& name) {
-    Prepare(name);
-    curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
-    CURLcode result = Perform({});
-    if (result == CURLE_OK) {
+    // SIZE answers in one exchange; "*" keeps a "550" from counting as a failure.
+    CURLcode result = Commands({"*SIZE " + name});
+    if (result != CURLE_OK) {
+        throw LastError(result);
+    }
+    const std::string& reply = m_replies.LastReply();
+    if (reply.starts_with("213")) {
         return true;
     }
-    if (result == CURLE_REMOTE_FILE_NOT_FOUND) {
+    if (reply.starts_with("550")) {
         return false;
     }
-    throw LastError(result);
+    // A server without SIZE: search the folder's name list.
+    Prepare("");
+    std::string names;
+    curl_easy_setopt(m_curl, CURLOPT_DIRLISTONLY, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &appendOutput);
+    curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &names);
+    result = Perform();
+    if (result != CURLE_OK) {
+        throw LastError(result);
+    }
+    return listHolds(names, name);
 }
 
 std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(const std::string& name) {
@@ -216,7 +356,7 @@ void CFtpConnection::Store(const std::string& name, const unsigned char* data, s
     curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, &readUpload);
     curl_easy_setopt(m_curl, CURLOPT_READDATA, &upload);
     curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
-    CURLcode result = Perform({});
+    CURLcode result = Perform();
     if (result != CURLE_OK) {
         throw LastError(result);
     }

@@ -5,12 +5,21 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/stop_check.h"
 #include "diag/exceptions.h"
+
+// How long an FTP connection waits before it gives up.
+struct FtpLimits {
+    int connectSeconds = 30;  // for the server to accept the control connection
+    int acceptSeconds = 30;   // for the server to open an active data connection
+    int stallSeconds = 60;    // for anything to move: a reply, or bytes of a transfer
+};
 
 // A failed FTP operation: the server's reply text when it refused, else libcurl's text, else
 // "Unknown Error".
@@ -52,15 +61,19 @@ class CInternetConnection {
 
 class CFtpConnection : public CInternetConnection {
   public:
-    // Connects and logs in now; CInternetException when that fails.
+    // Connects and logs in now; CInternetException when that fails. A transfer that moves
+    // nothing for limits.stallSeconds ends, a slow steady one never does; stop ends any
+    // operation within about a second.
     CFtpConnection(CInternetSession* session, const std::string& server, const std::string& user,
-                   const std::string& password, std::uint16_t port, bool passive);
+                   const std::string& password, std::uint16_t port, bool passive,
+                   const FtpLimits& limits = {}, StopCheck stop = {});
     ~CFtpConnection() override;
     void Close() override;
 
     bool IsOpen() const { return m_curl != nullptr; }
 
-    // The whole path in one CWD command.
+    // Enters path, relative to the login folder unless it starts with "/", in one CWD command.
+    // Later operations work there; the folder is entered again only on a new control connection.
     bool SetCurrentDirectory(const std::string& path);
     bool Remove(const std::string& name);
     // The rename happens on the server in one RNFR/RNTO pair.
@@ -73,25 +86,37 @@ class CFtpConnection : public CInternetConnection {
     // Stores bytes under name; CInternetException unless the server confirmed the transfer.
     void Store(const std::string& name, const unsigned char* data, size_t size);
 
-    // The exception for the last failed operation.
+    // The exception for the last failed operation: the server's refusal in its own words,
+    // else what happened (stopped, no answer, connection closed).
     CInternetException LastError(CURLcode code) const;
 
   private:
-    // One exchange of FTP commands on the open control connection; CURLE_OK when accepted.
+    enum class Ending { None, Stopped, Stalled };
+
+    // Runs commands on the control connection after entering the directory; CURLE_OK when
+    // every one was accepted. A command starting with "*" may fail.
     CURLcode Commands(const std::vector<std::string>& commands);
-    // Performs the prepared request after entering the directory and running the commands.
-    CURLcode Perform(const std::vector<std::string>& commands);
     void Prepare(const std::string& name);
+    CURLcode Perform(curl_slist* commands = nullptr);
+    void Touch() { m_lastActivity = std::chrono::steady_clock::now(); }
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
+    static int OnProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t,
+                          curl_off_t uploaded);
 
     CURL* m_curl = nullptr;
     std::string m_base;
-    std::string m_directory;
+    std::string m_directory;  // escaped, with a trailing "/" unless it is the login folder
     std::string m_user;
     std::string m_password;
     bool m_passive;
+    FtpLimits m_limits;
+    StopCheck m_stop;
     CFtpReplyReader m_replies;
-    char m_errorText[CURL_ERROR_SIZE] = {};
+    std::string m_lastCommand;
+    bool m_transferring = false;
+    Ending m_ending = Ending::None;
+    std::chrono::steady_clock::time_point m_lastActivity;
+    curl_off_t m_moved = 0;
 };
 
 class CInternetFile {
@@ -121,10 +146,9 @@ class CInternetSession {
     const std::string& Agent() const { return m_agent; }
 
     // A logged-in connection owned by the caller; CInternetException when it fails.
-    std::unique_ptr<CFtpConnection> GetFtpConnection(const std::string& server,
-                                                     const std::string& user,
-                                                     const std::string& password,
-                                                     std::uint16_t port, bool passive);
+    std::unique_ptr<CFtpConnection> GetFtpConnection(
+        const std::string& server, const std::string& user, const std::string& password,
+        std::uint16_t port, bool passive, const FtpLimits& limits = {}, StopCheck stop = {});
 
   private:
     std::string m_agent;

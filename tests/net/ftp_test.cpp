@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -20,6 +23,18 @@ const std::string kImage = [] {
     return bytes;
 }();
 
+// The error text of an upload, "" when it worked.
+std::string tryUpload(const FtpSettings& ftp, const std::string& bytes, const StopCheck& stop = {},
+                      const FtpLimits& limits = {}) {
+    try {
+        UploadByFtp(ftp, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), stop,
+                    limits);
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
 class FtpTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -32,12 +47,7 @@ class FtpTest : public testing::Test {
                 "overview.jpg"};
     }
     std::string upload(const FtpSettings& ftp, const std::string& bytes = kImage) {
-        try {
-            UploadByFtp(ftp, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        } catch (const std::exception& error) {
-            return error.what();
-        }
-        return "";
+        return tryUpload(ftp, bytes);
     }
     std::string target() const { return m_server.Root() + "/htdocs/weather/overview.jpg"; }
     std::string temporary() const { return m_server.Root() + "/htdocs/weather/tmp_overview.jpg"; }
@@ -64,6 +74,87 @@ TEST_F(FtpTest, NewAndExistingTargetsAndLeftovers) {
     login.fileName = "name with blanks & more.png";
     EXPECT_EQ(upload(login, "png"), "");
     EXPECT_EQ(readFile(m_server.Root() + "/name with blanks & more.png"), "png");
+}
+
+TEST_F(FtpTest, FoldersAreRelativeToTheLoginFolderAndEnteredOnce) {
+    // The tenant's login folder is ROOT/home/tenant, which it sees as "/".
+    std::string home = m_server.Root() + "/home/tenant";
+    std::filesystem::create_directories(home + "/htdocs");
+    std::filesystem::create_directories(home + "/pub/img");
+    m_server.Sessions();
+    const std::pair<std::string, std::string> cases[] = {
+        {"htdocs", "/htdocs"}, {"pub/img", "/pub/img"},  {"pub/img/", "/pub/img"},
+        {"/pub", "/pub"},      {"/pub/img", "/pub/img"}, {"/", ""},
+        {"pub", "/pub"},
+    };
+    for (const auto& [path, folder] : cases) {
+        FtpSettings ftp = settings("tenant");
+        ftp.filePath = path;
+        EXPECT_EQ(upload(ftp, path), "") << path;
+        EXPECT_EQ(readFile(home + folder + "/overview.jpg"), path);
+        EXPECT_FALSE(std::filesystem::exists(home + folder + "/tmp_overview.jpg")) << path;
+        // One control connection; no command twice on it; the folder entered once.
+        auto sessions = m_server.Sessions();
+        ASSERT_EQ(sessions.size(), 1u) << path;
+        std::set<std::string> distinct(sessions[0].begin(), sessions[0].end());
+        EXPECT_EQ(distinct.size(), sessions[0].size()) << path;
+        EXPECT_EQ(std::count_if(sessions[0].begin(), sessions[0].end(),
+                                [](const std::string& line) { return line.starts_with("CWD "); }),
+                  1)
+            << path;
+    }
+}
+
+TEST(FtpHostileServer, FailuresSayWhatHappened) {
+    auto upload = [&](const QStringList& behaviours, const std::string& bytes,
+                      FtpLimits limits = {2, 1, 1}) {
+        LocalFtpServer server(0, behaviours);
+        FtpSettings ftp{"127.0.0.1:" + std::to_string(server.Port()), "station", "secret", "",
+                        "image.jpg"};
+        std::string error = tryUpload(ftp, bytes, {}, limits);
+        EXPECT_FALSE(std::filesystem::exists(server.Root() + "/image.jpg")) << error;
+        return error;
+    };
+    std::string big(4 * 1024 * 1024, 'x');
+    EXPECT_EQ(upload({"stall=100000"}, big),
+              "Nothing was transferred for 1 seconds; the transfer was ended.");
+    EXPECT_EQ(upload({"drop"}, big), "The server closed the connection during the transfer.");
+    EXPECT_EQ(upload({"nodata"}, kImage, {2, 1, 3}),
+              "The server did not open the data connection within 1 seconds.");
+    EXPECT_EQ(upload({"late=3"}, kImage), "The server did not answer USER within 1 seconds.");
+}
+
+TEST(FtpSlowServer, ASlowSteadyUploadFinishesAndAServerWithoutSizeStillGetsItsFile) {
+    // 400 KB at 100 KB/s takes twice the limit for nothing moving.
+    LocalFtpServer slow(0, {"slow=100000"});
+    FtpSettings ftp{"127.0.0.1:" + std::to_string(slow.Port()), "station", "secret", "",
+                    "image.jpg"};
+    std::string bytes(400 * 1000, 's');
+    EXPECT_EQ(tryUpload(ftp, bytes, {}, FtpLimits{2, 2, 2}), "");
+    EXPECT_TRUE(readFile(slow.Root() + "/image.jpg") == bytes);
+
+    LocalFtpServer old(0, {"nosize"});
+    ftp.serverName = "127.0.0.1:" + std::to_string(old.Port());
+    EXPECT_EQ(tryUpload(ftp, "first"), "");
+    EXPECT_EQ(tryUpload(ftp, "second"), "");
+    EXPECT_EQ(readFile(old.Root() + "/image.jpg"), "second");
+    EXPECT_FALSE(std::filesystem::exists(old.Root() + "/tmp_image.jpg"));
+}
+
+TEST(FtpStop, AStopRequestEndsAnUploadToAServerThatAnswersLate) {
+    LocalFtpServer server(0, {"late=50"});
+    FtpSettings ftp{"127.0.0.1:" + std::to_string(server.Port()), "station", "secret", "",
+                    "image.jpg"};
+    std::atomic<bool> stop{false};
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stop = true;
+    });
+    auto started = std::chrono::steady_clock::now();
+    std::string error = tryUpload(ftp, kImage, [&] { return stop.load(); });
+    stopper.join();
+    EXPECT_EQ(error, "The export was stopped before it finished, because Skyvane was closing.");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
 TEST_F(FtpTest, RefusalsAreToldInTheServersWords) {

@@ -1,30 +1,114 @@
 #!/usr/bin/python3
 """A real FTP server for the tests, on 127.0.0.1 and a free port.
 
-Usage: ftp_server.py ROOT [PORT]
+Usage: ftp_server.py ROOT [PORT [BEHAVIOUR...]]
 Users, all with the password "secret": "station" with every right in ROOT, "reader" who may
 only list and read, "keeper" who may store and rename but not delete, "placer" who may store and
-delete but not rename. Prints the port once it accepts connections and stops when standard input closes.
+delete but not rename, "tenant" with every right in ROOT/home/tenant, which is its login folder.
+
+A BEHAVIOUR makes the server misbehave as real ones do:
+  slow=N    reads uploads at N bytes per second
+  stall=N   stops reading an upload after N bytes and never answers about it
+  drop      closes the control connection right after "150" for an upload
+  nodata    accepts PORT and EPRT but never opens the data connection
+  late=S    sends every reply after the greeting S seconds late
+  nosize    does not know the SIZE command
+  log=FILE  writes "connect" for each new control connection and each command it receives
+            ("PASS" without the password) into FILE
+
+Prints the port once it accepts connections and stops when standard input closes.
 """
 import logging
+import os
+import socket
 import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import ActiveDTP, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
+
+
+def make_handler(behaviours):
+    settings = dict(b.split("=", 1) if "=" in b else (b, "") for b in behaviours)
+
+    class StallingDTPHandler(ThrottledDTPHandler):
+        def handle_read(self):
+            limit = int(settings["stall"])
+            if self.tot_bytes_received >= limit:
+                # Reads nothing more, so the client's window fills and the transfer stops.
+                self.receive = False
+                return
+            super().handle_read()
+
+        handle_read_event = handle_read
+
+    class SmallWindowActiveDTP(ActiveDTP):
+        # A small receive window keeps what the server has not read yet with the client, as a
+        # slow line does, instead of in this machine's large loopback buffers.
+        def create_socket(self, family, type):
+            super().create_socket(family, type)
+            self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 16384)
+
+    class Handler(FTPHandler):
+        def on_connect(self):
+            self.log_line("connect")
+
+        def pre_process_command(self, line, cmd, arg):
+            self.log_line("PASS" if cmd == "PASS" else line)
+            super().pre_process_command(line, cmd, arg)
+
+        @staticmethod
+        def log_line(line):
+            if "log" in settings:
+                with open(settings["log"], "a") as log:
+                    log.write(line + "\n")
+
+        def respond(self, resp, logfun=logging.debug):
+            late = float(settings.get("late", 0))
+            if late and not resp.startswith("220"):
+                self.ioloop.call_later(late, FTPHandler.respond, self, resp, logfun)
+                return
+            super().respond(resp, logfun)
+
+        def ftp_STOR(self, file, mode="w"):
+            result = super().ftp_STOR(file, mode)
+            if "drop" in settings:
+                self.close()
+            return result
+
+        def _make_eport(self, ip, port):
+            if "nodata" in settings:
+                self.respond("200 Active data connection established.")
+                return
+            super()._make_eport(ip, port)
+
+    if "nosize" in settings:
+        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "SIZE"}
+    if "slow" in settings:
+        dtp = type("SlowDTPHandler", (ThrottledDTPHandler,), {})
+        dtp.read_limit = int(settings["slow"])
+        Handler.dtp_handler = dtp
+        Handler.active_dtp = SmallWindowActiveDTP
+    elif "stall" in settings:
+        Handler.dtp_handler = StallingDTPHandler
+        Handler.active_dtp = SmallWindowActiveDTP
+    return Handler
 
 
 def main():
     logging.basicConfig(level=logging.CRITICAL)
     root = sys.argv[1]
     port = int(sys.argv[2]) if len(sys.argv) > 2 else 0
+    tenant_home = os.path.join(root, "home", "tenant")
+    os.makedirs(tenant_home, exist_ok=True)
     authorizer = DummyAuthorizer()
     authorizer.add_user("station", "secret", root, perm="elradfmwMT")
     authorizer.add_user("reader", "secret", root, perm="elr")
     authorizer.add_user("keeper", "secret", root, perm="elrwf")
     authorizer.add_user("placer", "secret", root, perm="elrwd")
-    handler = FTPHandler
+    authorizer.add_user("tenant", "secret", tenant_home, perm="elradfmwMT")
+    handler = make_handler(sys.argv[3:])
     handler.authorizer = authorizer
     handler.permit_foreign_addresses = False
     server = FTPServer(("127.0.0.1", port), handler)
