@@ -64,19 +64,25 @@ std::string directoryOf(const std::string& path) {
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-// Save the list, stop the watch, suspend every schedule, shut the export queue down.
-void shutDown(const ProfileList& profiles, CWeatherFileWatcher& watcher) {
+// Stops the watch, suspends every schedule and shuts the export queue down, which ends a
+// running export within seconds; then saves the list, so that every start has its result.
+// False when the list could not be saved.
+bool shutDown(const ProfileList& profiles, CWeatherFileWatcher& watcher) {
     LogMessage(Info, "%s", "Shutting down");
-    try {
-        SaveProfilesFile(CSettings::Instance().GetOpenedFile(), profiles);
-    } catch (const std::runtime_error& error) {
-        LogMessage(Error, "%s", error.what());
-    }
     watcher.Stop();
     for (const auto& profile : profiles) {
         profile->SetSuspended(true);
     }
     CWorkQueue::Application().Shutdown();
+    // The outcome of the export that was just ended still gets its log line.
+    QCoreApplication::sendPostedEvents();
+    try {
+        SaveProfilesFile(CSettings::Instance().GetOpenedFile(), profiles);
+    } catch (const std::runtime_error& error) {
+        LogMessage(Error, "%s", error.what());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -117,8 +123,7 @@ int runHeadless(const QStringList& arguments) {
     QSocketNotifier signalNotifier(s_signalPipe[1], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
         signalNotifier.setEnabled(false);
-        shutDown(profiles, watcher);
-        QCoreApplication::quit();
+        QCoreApplication::exit(shutDown(profiles, watcher) ? 0 : 1);
     });
     std::signal(SIGINT, &onSignal);
     std::signal(SIGTERM, &onSignal);

@@ -1,6 +1,8 @@
 #include "export/export_runner.h"
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "base/app_message.h"
 #include "base/lang_string.h"
@@ -52,12 +54,30 @@ void CExportRunner::CleanUpStep(unsigned stringId) {
 }
 
 void CExportRunner::Publish(const CImageBuffer& image) {
+    StopCheck stop = [this] { return IsStopRequested(); };
     if (m_exportType == ExportType::Email) {
         SendImageByEmail(m_email, image.Data(), image.Size(),
-                         m_drawing->GetImageFormat() == kJpegFormat);
+                         m_drawing->GetImageFormat() == kJpegFormat, stop);
         return;
     }
-    UploadByFtp(m_ftp, image.Data(), image.Size());
+    UploadByFtp(m_ftp, image.Data(), image.Size(), stop);
+}
+
+void CExportRunner::CheckStop() const {
+    if (IsStopRequested()) {
+        throw std::runtime_error(LangString(kTextExportStopped));
+    }
+}
+
+bool CExportRunner::ReloadWeatherData() const {
+    if (CWeatherData::Instance().Reload()) {
+        return true;
+    }
+    for (int waited = 0; waited < 1000; waited += 50) {
+        CheckStop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return CWeatherData::Instance().Reload();
 }
 
 void CExportRunner::Run() {
@@ -65,9 +85,10 @@ void CExportRunner::Run() {
     std::string closedConnection;
     try {
         BeginStep(kStepLoadingWeatherData);
-        if (!CWeatherData::Instance().Reload()) {
+        if (!ReloadWeatherData()) {
             throw std::runtime_error(LangString(kTextCouldNotParseWeatherData));
         }
+        CheckStop();
         BeginStep(kStepCheckingDialup);
         if (m_connectionType == ConnectionType::Dialup &&
             m_dialup.CheckDialupConnection(m_connectionName)) {
@@ -78,7 +99,9 @@ void CExportRunner::Run() {
             BeginStep(kStepOpeningDialup);
             dialled = m_dialup.OpenDialupConnection(m_connectionName);
         }
+        CheckStop();
         CImageBuffer image = RenderImage(*m_drawing);
+        CheckStop();
         BeginStep(m_exportType == ExportType::Ftp ? kStepCopyingImage : kStepSendingEmails);
         Publish(image);
     } catch (const CInternetException& error) {
@@ -87,6 +110,10 @@ void CExportRunner::Run() {
         m_errorText = error.what();
     } catch (...) {
         m_errorText = "Unknown error";
+    }
+    // Whatever a stopped transfer reported, the export ended because it was asked to.
+    if (IsStopRequested() && !m_errorText.empty()) {
+        m_errorText = LangString(kTextExportStopped);
     }
     // The machine is left as it was found, also after a failure.
     try {

@@ -35,6 +35,11 @@ class CExportRunner : public CWin32GUIThread {
     // A clean-up step: told always, but the current step only when nothing failed.
     void CleanUpStep(unsigned stringId);
     void Publish(const CImageBuffer& image);
+    // Ends the export with the stop text when a stop was asked for.
+    void CheckStop() const;
+    // Reloads the weather data; a file that is being rewritten gets one more read a second
+    // later.
+    bool ReloadWeatherData() const;
 
     CProfile* m_profile;
     CDrawing* m_drawing;

@@ -25,6 +25,8 @@ class CWin32Thread {
     bool IsRunning() { return !Wait(0); }
     // Asks the body to stop and waits up to ms for it; true when it ended.
     bool RequestStop(unsigned ms);
+    // Asks the body to stop without waiting for it; a Start after this clears the request.
+    void SignalStop() { m_stopRequested = true; }
     // What a body checks between its steps.
     bool IsStopRequested() const { return m_stopRequested.load(); }
 

@@ -98,6 +98,11 @@ void CWorkQueue::Shutdown(std::chrono::milliseconds wait) {
         m_shutDown = true;
         m_stopping = true;
         m_wake.notify_all();
+        for (WorkItemBase* item : m_current) {
+            if (item != nullptr) {
+                item->Abort();
+            }
+        }
         if (!m_workerEnded.wait_for(lock, wait, [this] { return m_runningWorkers == 0; })) {
             LogMessage(Warn,
                        "[CWorkQueue::Shutdown] An export is still running; waiting for it to "

@@ -15,6 +15,8 @@ class WorkItemBase {
     virtual void Execute(void* threadContext) = 0;
     // The item was still queued at shutdown and will never run.
     virtual void Cancel() = 0;
+    // Asks a running item to end soon (shutdown); it may be called from any thread.
+    virtual void Abort() {}
 };
 
 class CWorkQueue {
@@ -40,9 +42,9 @@ class CWorkQueue {
     // no longer refers to it, so it may be destroyed.
     void Withdraw(WorkItemBase* item);
 
-    // Stops the workers after their current item: waits up to `wait` for them, then (with a log
-    // line) for as long as an item still runs, so nothing is left working on freed memory; then
-    // cancels what is still queued, front to back.
+    // Stops the workers after their current item, which is asked to end soon (Abort): waits up
+    // to `wait` for them, then (with a log line) for as long as an item still runs, so nothing is
+    // left working on freed memory; then cancels what is still queued, front to back.
     void Shutdown(std::chrono::milliseconds wait = std::chrono::seconds(60));
 
   private:

@@ -60,7 +60,7 @@ bool IsValidEmail(const std::string& address) {
 }
 
 bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, size_t size,
-                      bool jpeg) {
+                      bool jpeg, const StopCheck& stop) {
     const std::pair<const std::string&, unsigned> required[] = {
         {settings.senderEmail, kTextSenderAddressEmpty},
         {settings.recipients, kTextRecipientListEmpty},
@@ -99,6 +99,7 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
     message.AddAttachment(image);
 
     CEnhSmtp smtp;
+    smtp.stop = stop;
     if (!settings.smtpUserName.empty()) {
         smtp.authUser = settings.smtpUserName;
         smtp.authPassword = settings.smtpPassword;

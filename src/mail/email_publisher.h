@@ -32,6 +32,7 @@ struct EmailSettings {
 bool IsValidEmail(const std::string& address);
 
 // Sends the image (a JPEG file when jpeg, else PNG) to every recipient; std::runtime_error
-// with the message the export shows on any failure. Copies already sent stay sent.
+// with the message the export shows on any failure, also when stop asked it to end. Copies
+// already sent stay sent.
 bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, size_t size,
-                      bool jpeg);
+                      bool jpeg, const StopCheck& stop = {});

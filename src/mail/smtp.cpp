@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/lang_string.h"
+#include "base/string_ids.h"
 #include "mail/base64.h"
 
 namespace {
@@ -27,16 +29,21 @@ bool waitFor(int socket, short events, int timeoutMs) {
     return ready > 0 && (fd.revents & (events | POLLHUP | POLLERR));
 }
 
-// Connects within timeoutMs, so an unreachable server cannot hold the export queue.
-bool connectWithin(int socket, const sockaddr_in& address, int timeoutMs) {
+// Connects within timeoutMs, so an unreachable server cannot hold the export queue; a stop
+// ends the wait early.
+bool connectWithin(int socket, const sockaddr_in& address, int timeoutMs, const StopCheck& stop) {
     int flags = fcntl(socket, F_GETFL, 0);
     fcntl(socket, F_SETFL, flags | O_NONBLOCK);
     int result = connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    if (result != 0 && errno == EINPROGRESS && waitFor(socket, POLLOUT, timeoutMs)) {
+    if (result != 0 && errno == EINPROGRESS) {
+        bool ready = false;
+        for (int waited = 0; !ready && waited < timeoutMs && !(stop && stop()); waited += 250) {
+            ready = waitFor(socket, POLLOUT, std::min(250, timeoutMs - waited));
+        }
         int error = 0;
         socklen_t length = sizeof error;
         getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length);
-        result = error == 0 ? 0 : -1;
+        result = ready && error == 0 ? 0 : -1;
     }
     fcntl(socket, F_SETFL, flags);
     return result == 0;
@@ -75,12 +82,34 @@ void CSmtp::ReportError(int code) {
     if (code == -1) {
         m_connected = false;
     }
-    OnError(code, m_lastResponse);
+    OnError(code, code == -1 && !m_failure.empty() ? m_failure : m_lastResponse);
+}
+
+bool CSmtp::WaitReadable(std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        if (stop && stop()) {
+            m_failure = LangString(kTextExportStopped);
+            return false;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            m_failure = LangString(kTextNoAnswer, {m_verb, std::to_string(timeoutSeconds)});
+            return false;
+        }
+        if (waitFor(m_socket, POLLIN, static_cast<int>(std::min<long>(left.count(), 250)))) {
+            return true;
+        }
+    }
 }
 
 bool CSmtp::SendAll(const char* data, size_t length) {
     size_t sent = 0;
     while (sent < length) {
+        if (stop && stop()) {
+            m_failure = LangString(kTextExportStopped);
+            return false;
+        }
         size_t chunk = std::min(kChunk, length - sent);
         ssize_t written = send(m_socket, data + sent, chunk, MSG_NOSIGNAL);
         if (written <= 0) {
@@ -97,6 +126,7 @@ bool CSmtp::SendAll(const char* data, size_t length) {
 
 int CSmtp::SendCommand(const char* command) {
     char reply[kReplyBuffer] = {};
+    m_failure.clear();
     if (m_socket < 0) {
         return -1;
     }
@@ -105,30 +135,24 @@ int CSmtp::SendCommand(const char* command) {
         while (waitFor(m_socket, POLLIN, 0) && recv(m_socket, reply, sizeof reply, 0) > 0) {
         }
         if (!SendAll(command, std::strlen(command))) {
+            if (m_failure.empty()) {
+                m_failure = LangString(kTextClosedAfter, {m_verb});
+            }
             return -1;
         }
     }
     std::memset(reply, 0, sizeof reply);
     size_t received = 0;
     bool complete = false;
-    auto start = std::chrono::steady_clock::now();
-    auto limit = std::chrono::seconds(timeoutSeconds);
-    for (;;) {
-        auto passed = std::chrono::steady_clock::now() - start;
-        if (passed >= limit) {
-            break;
-        }
-        int waitMs = static_cast<int>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(limit - passed).count());
-        if (!waitFor(m_socket, POLLIN, waitMs)) {
-            continue;
-        }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    while (WaitReadable(deadline)) {
         // A reply longer than the buffer is an error, never an overflow.
         if (received >= sizeof reply - 1) {
             break;
         }
         ssize_t got = recv(m_socket, reply + received, sizeof reply - 1 - received, 0);
         if (got <= 0) {
+            m_failure = LangString(kTextClosedAfter, {m_verb});
             break;
         }
         received += static_cast<size_t>(got);
@@ -183,10 +207,11 @@ bool CSmtp::Connect(const std::string& host) {
     if (m_socket < 0) {
         return false;
     }
-    if (!connectWithin(m_socket, address, static_cast<int>(timeoutSeconds) * 1000)) {
+    if (!connectWithin(m_socket, address, static_cast<int>(timeoutSeconds) * 1000, stop)) {
         Disconnect();
         return false;
     }
+    m_verb.clear();
     int code = SendCommand(nullptr);
     if (code != 220) {
         ReportError(code);
@@ -205,10 +230,12 @@ int CSmtp::SendHello() {
     int code = -1;
     m_esmtp = false;
     if (tryEhlo) {
+        m_verb = "EHLO";
         code = SendCommand(("EHLO " + name + "\r\n").c_str());
         m_esmtp = code == 250;
     }
     if (!m_esmtp) {
+        m_verb = "HELO";
         code = SendCommand(("HELO " + name + "\r\n").c_str());
     }
     if (code != 250) {
@@ -227,6 +254,7 @@ int CSmtp::Authenticate() {
         if (authUser.empty()) {
             return 0;
         }
+        m_verb = "AUTH LOGIN";
         int code = SendCommand("AUTH LOGIN\r\n");
         if (code != 334) {
             OnWarning(code, m_lastResponse);
@@ -277,9 +305,11 @@ int CSmtp::Authenticate() {
 
 int CSmtp::SendMailFrom(const std::string& address) {
     std::string line = "MAIL FROM: <" + HeaderSafe(address) + ">\r\n";
+    m_verb = "MAIL FROM";
     int code = SendCommand(line.c_str());
     // One more try after authenticating; a server that still wants it gets the error.
     if (code == 530 && Authenticate() == 0) {
+        m_verb = "MAIL FROM";
         code = SendCommand(line.c_str());
     }
     if (code != 250) {
@@ -290,6 +320,7 @@ int CSmtp::SendMailFrom(const std::string& address) {
 }
 
 int CSmtp::SendRcptTo(const std::string& address) {
+    m_verb = "RCPT TO";
     int code = SendCommand(("RCPT TO: <" + HeaderSafe(address) + ">\r\n").c_str());
     if (code == 250 || code == 251) {
         return 0;
@@ -330,6 +361,7 @@ int CSmtp::SendMail(CMailMessage& message) {
 }
 
 int CSmtp::SendData(CMailMessage& message) {
+    m_verb = "DATA";
     int code = SendCommand("DATA\r\n");
     if (code != 354) {
         ReportError(code);
@@ -350,6 +382,7 @@ int CSmtp::SendQuit() {
     if (!m_connected) {
         return 0;
     }
+    m_verb = "QUIT";
     int code = SendCommand("QUIT\r\n");
     if (code != 221) {
         ReportError(code);

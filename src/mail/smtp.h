@@ -4,9 +4,11 @@
 // code, -1 when no usable reply came.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
+#include "base/stop_check.h"
 #include "mail/mail_message.h"
 
 class CSmtp {
@@ -45,12 +47,17 @@ class CSmtp {
 
     bool tryEhlo = true;
     unsigned timeoutSeconds = 30;
+    // Asked while waiting for the server; true ends the operation within a quarter second.
+    StopCheck stop;
     // Host byte order here.
     std::uint16_t port = 25;
     std::string authUser;
     std::string authPassword;
 
     const std::string& LastResponse() const { return m_lastResponse; }
+    // What happened when the last command got no usable reply: the server closed the
+    // connection, did not answer in time, or the stop check ended the wait; "" otherwise.
+    const std::string& LastFailure() const { return m_failure; }
     bool IsConnected() const { return m_connected; }
     bool IsEsmtp() const { return m_esmtp; }
 
@@ -59,9 +66,14 @@ class CSmtp {
 
   private:
     bool SendAll(const char* data, size_t length);
+    // Waits for the socket to become readable, in short slices so that a stop is seen.
+    bool WaitReadable(std::chrono::steady_clock::time_point deadline);
 
     int m_socket = -1;
     std::string m_lastResponse;
+    std::string m_failure;
+    // The command a reply belongs to, for the failure text ("DATA" also for the message).
+    std::string m_verb;
     bool m_connected = false;
     bool m_esmtp = false;
 };

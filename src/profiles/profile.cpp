@@ -231,9 +231,19 @@ void CProfile::Execute(void*) {
     std::string error;
     {
         CExportRunner runner(this);
-        runner.Start();
+        {
+            std::lock_guard<std::mutex> guard(m_runnerLock);
+            runner.Start();
+            m_runner = &runner;
+            if (m_abortRequested) {
+                runner.SignalStop();
+            }
+        }
         PostAppMessage(m_view, kExportStarted, 0, this);
         runner.Wait(UINT_MAX);
+        std::lock_guard<std::mutex> guard(m_runnerLock);
+        m_runner = nullptr;
+        m_abortRequested = false;
         error = runner.GetExportError();
     }
     SetLastFinishTime("");
@@ -247,6 +257,14 @@ void CProfile::Execute(void*) {
         PostAppMessage(m_view, kExportSucceeded, 0, this);
     }
     SetState(ExportState::Finished);
+}
+
+void CProfile::Abort() {
+    std::lock_guard<std::mutex> guard(m_runnerLock);
+    m_abortRequested = true;
+    if (m_runner != nullptr) {
+        m_runner->SignalStop();
+    }
 }
 
 bool CProfile::LoadFromXml(const pugi::xml_node& node) {

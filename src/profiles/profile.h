@@ -19,6 +19,7 @@ enum class ExportType { Ftp = 0, Email = 1 };
 enum class ConnectionType { Direct = 0, Dialup = 1 };
 
 class CProfile;
+class CWin32Thread;
 
 // The one-second tick of a profile.
 class CProfileSchedule : public CSchedule {
@@ -48,6 +49,8 @@ class CProfile : public WorkItemBase {
     void Execute(void* threadContext) override;
     // Nothing to do when a queued profile is dropped at shutdown.
     void Cancel() override {}
+    // Ends a running export soon; it is then recorded as failed.
+    void Abort() override;
 
     // Reads the attributes and the drawing of a profile element.
     virtual bool LoadFromXml(const pugi::xml_node& node);
@@ -143,6 +146,10 @@ class CProfile : public WorkItemBase {
 
   private:
     mutable std::recursive_mutex m_lock;
+    // Guards the runner of the export under way, which Abort reaches from another thread.
+    std::mutex m_runnerLock;
+    CWin32Thread* m_runner = nullptr;
+    bool m_abortRequested = false;
     std::int64_t m_countdown = 0;
     CProfileSchedule m_schedule;
     bool m_suspended = false;

@@ -20,6 +20,26 @@ const char* sectionOf(WeatherStateKind kind) {
     }
 }
 
+// True when the file has a value for any reading or weather state.
+bool holdsAReading(const CDataFile& file) {
+    for (int type = 0; type <= static_cast<int>(WeatherDataType::Windchill); ++type) {
+        DataTypeInfo info = CWeatherData::GetDataTypeInfo(static_cast<WeatherDataType>(type), 0);
+        for (int format = 0; format < info.formatCount; ++format) {
+            info = CWeatherData::GetDataTypeInfo(static_cast<WeatherDataType>(type), format);
+            if (!file.GetValue(info.key, info.section).empty()) {
+                return true;
+            }
+        }
+    }
+    for (auto kind : {WeatherStateKind::WeatherPicture, WeatherStateKind::WeatherTendency,
+                      WeatherStateKind::StormAlarm}) {
+        if (!file.GetValue("number", sectionOf(kind)).empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 CWeatherData::CWeatherData() {
@@ -28,8 +48,17 @@ CWeatherData::CWeatherData() {
 
 bool CWeatherData::Reload() {
     std::string path = CSettings::Instance().GetWeatherFilePath();
+    CDataFile fresh;
+    if (!fresh.Load(path) || !holdsAReading(fresh)) {
+        return false;
+    }
     std::lock_guard<std::mutex> guard(m_lock);
-    return Load(path);
+    for (const DataFileSection& section : fresh.Sections()) {
+        for (const DataFileKey& key : section.keys) {
+            SetValue(key.name, key.value, key.comment, section.name);
+        }
+    }
+    return true;
 }
 
 bool CWeatherData::IsOutdated() const {

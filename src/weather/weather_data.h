@@ -44,7 +44,8 @@ class CWeatherData : private CDataFile {
     // The one holder; the first call creates it and loads the file once.
     static CWeatherData& Instance() { return SingletonHolder<CWeatherData>::Instance(); }
 
-    // Merges the file named by the WeatherFilePath setting in; false when it cannot be read.
+    // Merges the file named by the WeatherFilePath setting in; false, with nothing changed, when
+    // it cannot be read or holds none of the readings (empty, or being rewritten).
     bool Reload();
 
     // True when the readings are one day old or older, or carry no time.

@@ -27,10 +27,11 @@ std::set<unsigned> idsOf(unsigned short langId) {
     return ids;
 }
 
-// The parts of a text that code relies on: conversions, line feeds, list separators.
+// The parts of a text that code relies on: numbered places ("%1"), conversions, line feeds,
+// list separators.
 std::string shapeOf(const std::string& text) {
     QString shape;
-    QRegularExpression pattern("%[-+ #0-9.]*[a-zA-Z]|\n|;");
+    QRegularExpression pattern("%[1-9](?![a-zA-Z0-9])|%[-+ #0-9.]*[a-zA-Z]|\n|;");
     auto matches = pattern.globalMatch(QString::fromStdString(text));
     while (matches.hasNext()) {
         shape += matches.next().captured() + " ";

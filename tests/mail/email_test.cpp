@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <chrono>
 #include <fstream>
 #include <stdexcept>
 
@@ -165,6 +166,35 @@ TEST_F(EmailTest, NoAuthWithoutAUserAndAStopAtTheFirstRefusedCopy) {
         EXPECT_EQ(command.find("three@"), std::string::npos);
     }
     EXPECT_EQ(received.back(), "QUIT\r\n");
+}
+
+TEST_F(EmailTest, AServerThatGivesUpOrAStopIsToldInWords) {
+    {
+        ScriptedSmtpServer server({{"", {"220 ready\r\n"}},
+                                   {"EHLO", {"250 test\r\n"}},
+                                   {"MAIL FROM", {"250 ok\r\n"}},
+                                   {"RCPT TO", {"250 ok\r\n"}},
+                                   {"DATA", {"354 go\r\n"}},
+                                   {"", {}, true}});
+        EXPECT_EQ(sendError(settingsFor(server.Port(), "alice@example.org")),
+                  "Error Code:\n-1\nError Message:\nThe server closed the connection after "
+                  "DATA.\n(alice@example.org)");
+    }
+    // A server that never answers MAIL FROM: a stop ends the wait at once.
+    ScriptedSmtpServer server({{"", {"220 ready\r\n"}}, {"EHLO", {"250 test\r\n"}}});
+    auto started = std::chrono::steady_clock::now();
+    std::string error;
+    try {
+        SendImageByEmail(settingsFor(server.Port(), "alice@example.org"), kImage.data(),
+                         kImage.size(), true, [&] {
+                             return std::chrono::steady_clock::now() - started >
+                                    std::chrono::milliseconds(300);
+                         });
+    } catch (const std::runtime_error& failure) {
+        error = failure.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_NE(error.find("The export was stopped before it finished"), std::string::npos) << error;
 }
 
 TEST_F(EmailTest, AnEmailImageIsPublishedByItsExport) {

@@ -140,6 +140,7 @@ TEST(Smtp, DeadAndSilentServers) {
         auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(smtp.SendMail(message), -1);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(smtp.LastFailure(), "The server did not answer DATA within 1 seconds.");
         EXPECT_FALSE(smtp.IsConnected());  // no QUIT to a dead connection
     }
     {

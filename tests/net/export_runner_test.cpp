@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <thread>
 
 #include "base/settings.h"
 #include "export/export_runner.h"
@@ -104,6 +105,32 @@ TEST_F(ExportRunnerTest, DirectExportsAndAWeatherFileThatCannotBeRead) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(error, "Could not parse weather data file");
     EXPECT_EQ(step, 180u);
+}
+
+TEST_F(ExportRunnerTest, AWeatherFileWithoutReadingsIsNeverPublished) {
+    std::string error;
+    ASSERT_EQ(run(&error), (std::vector<quintptr>{180, 181, 323, kOk}));
+    std::filesystem::remove(m_ftp.Root() + "/image.jpg");
+    std::string garbage(10 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<char>((i * 2654435761u) >> 13);
+    }
+    for (const std::string& bad : {std::string(), garbage}) {
+        writeFile(m_weather, bad);
+        EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 160}));
+        EXPECT_EQ(error, "Could not parse weather data file");
+        EXPECT_FALSE(std::filesystem::exists(m_ftp.Root() + "/image.jpg"));
+    }
+    // The station rewriting its file: empty for a moment, then whole again.
+    writeFile(m_weather, "");
+    std::thread station([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        writeFile(m_weather, "[outdoor_temperature]\ndeg_c=3.8\n");
+    });
+    EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 181, 323, kOk}));
+    station.join();
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(std::filesystem::exists(m_ftp.Root() + "/image.jpg"));
 }
 
 TEST_F(ExportRunnerTest, DialUpFreesTheModemAndRestoresItAfterwards) {

@@ -172,6 +172,36 @@ TEST_F(ProfileTest, AnImageIsInTheQueueAtMostOnceAndOutlivesItsExport) {
     EXPECT_EQ(count(kExportFailed), 1);
 }
 
+TEST_F(ProfileTest, ShutdownEndsARunningExportAndRecordsItAsFailed) {
+    QTemporaryDir dir;
+    std::string weather = dir.filePath("currdat.lst").toStdString();
+    writeFile(weather, "[time]\nlast_actualisation=4005556484\n");
+    CSettings::Instance().SetWeatherFilePath(weather);
+    // Greets, then never answers: the export would wait for its full time-out.
+    ScriptedSmtpServer server(std::vector<ScriptStep>{{"", {"220 ready\r\n"}}});
+    CProfile profile("Stuck", nullptr);
+    profile.SetExportType(ExportType::Email);
+    profile.SetSmtpServer("127.0.0.1:" + std::to_string(server.Port()));
+    profile.SetSenderName("Station");
+    profile.SetSenderEmail("station@example.org");
+    profile.SetRecipients("alice@example.org");
+    CWorkQueue queue;
+    ASSERT_TRUE(queue.Start(1));
+    queue.Insert(&profile);
+    for (int i = 0; i < 400 && !profile.IsRunning(); ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_TRUE(profile.IsRunning());
+    std::this_thread::sleep_for(300ms);  // into the wait for the answer to EHLO
+    auto started = steady_clock::now();
+    queue.Shutdown();
+    EXPECT_LT(steady_clock::now() - started, seconds(3));
+    EXPECT_EQ(profile.GetLastStatus(), "Error");
+    EXPECT_EQ(profile.GetLastError(),
+              "The export was stopped before it finished, because Skyvane was closing.");
+    EXPECT_FALSE(profile.GetLastFinishTime().empty());
+}
+
 TEST(Schedule, TicksLandOnWholeSecondsOfTheRealClock) {
     EXPECT_EQ(CSchedule::DelayToNextTick(1000, Clock::TimePoint(milliseconds(1796558400250))), 750);
     EXPECT_EQ(CSchedule::DelayToNextTick(1000, Clock::TimePoint(milliseconds(1796558400000))),

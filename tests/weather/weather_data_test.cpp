@@ -151,7 +151,9 @@ TEST_F(WeatherDataTest, BadFilesKeepTheEarlierReadings) {
     CWeatherData& data = CWeatherData::Instance();
     ASSERT_TRUE(reloadWith("[pressure_absolute]\nhpa=987.4\n"));
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(reloadWith(std::string("\0\0\xFF\xFE garbage \x01\x02\n[", 16)));
+    // Garbage holds no reading: a failed reload that changes nothing.
+    EXPECT_FALSE(reloadWith(std::string("\0\0\xFF\xFE garbage \x01\x02\n[", 16)));
+    EXPECT_FALSE(reloadWith(""));
     EXPECT_TRUE(reloadWith("[pressure_absolute]\nhpa=" + std::string(100000, '9') + "\n"));
     std::filesystem::remove(m_path);
     EXPECT_FALSE(data.Reload());
