@@ -1,6 +1,6 @@
 // One FTP upload of a 100 KiB image to a local server, and a plain single-file libcurl upload
-// of the same bytes to the same server in the same process; both count the control commands
-// the server received per upload.
+// of the same bytes to the same server in the same process; both count the control
+// connections and commands the server received per upload.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -34,21 +34,23 @@ const std::vector<unsigned char>& image() {
     return bytes;
 }
 
-// The commands the server received per control connection since the last call, averaged.
-double commandsPerSession() {
+// What the server received since the last call, per upload: control connections, commands.
+void countPerUpload(benchmark::State& state) {
     auto sessions = server().Sessions();
     size_t commands = 0;
     for (const auto& session : sessions) {
         commands += session.size();
     }
-    return sessions.empty() ? 0 : static_cast<double>(commands) / sessions.size();
+    double uploads = std::max<double>(1, static_cast<double>(state.iterations()));
+    state.counters["connections"] = static_cast<double>(sessions.size()) / uploads;
+    state.counters["commands"] = static_cast<double>(commands) / uploads;
 }
 
 void BM_UploadByFtp100KiB(benchmark::State& state) {
     std::filesystem::create_directories(server().Root() + "/htdocs");
     FtpSettings settings{"127.0.0.1:" + std::to_string(server().Port()), "station", "secret",
                          "htdocs", "image.jpg"};
-    commandsPerSession();
+    server().Sessions();
     for (auto _ : state) {
         try {
             UploadByFtp(settings, image().data(), image().size());
@@ -57,7 +59,7 @@ void BM_UploadByFtp100KiB(benchmark::State& state) {
             break;
         }
     }
-    state.counters["commands"] = commandsPerSession();
+    countPerUpload(state);
 }
 BENCHMARK(BM_UploadByFtp100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
@@ -73,7 +75,7 @@ size_t readImage(char* buffer, size_t size, size_t count, void* done) {
 void BM_PlainLibcurlUpload100KiB(benchmark::State& state) {
     std::filesystem::create_directories(server().Root() + "/htdocs");
     std::string url = "ftp://127.0.0.1:" + std::to_string(server().Port()) + "/htdocs/plain.jpg";
-    commandsPerSession();
+    server().Sessions();
     for (auto _ : state) {
         CURL* curl = curl_easy_init();
         size_t offset = 0;
@@ -91,7 +93,7 @@ void BM_PlainLibcurlUpload100KiB(benchmark::State& state) {
             break;
         }
     }
-    state.counters["commands"] = commandsPerSession();
+    countPerUpload(state);
 }
 BENCHMARK(BM_PlainLibcurlUpload100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
