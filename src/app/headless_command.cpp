@@ -4,14 +4,17 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
 
 #include "base/app_message.h"
+#include "base/lang_string.h"
 #include "base/settings.h"
-#include "diag/log.h"
+#include "base/string_ids.h"
 #include "profiles/profiles_file.h"
 #include "weather/weather_data.h"
 #include "weather/weather_file_watcher.h"
@@ -20,6 +23,21 @@ namespace {
 
 // Written by the signal handler, read by the event loop.
 int s_signalPipe[2] = {-1, -1};
+
+// One line of the run's own log on standard output (the journal of a service), with the local
+// date and time in front.
+void runLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void runLog(const char* format, ...) {
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    std::printf("%s %s\n",
+                QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toUtf8().constData(),
+                line);
+    std::fflush(stdout);
+}
 
 void onSignal(int) {
     char byte = 1;
@@ -39,18 +57,18 @@ class CHeadlessView : public QObject {
             case kWeatherFileChanged:
                 CWeatherData::Instance().Reload();
                 if (CWeatherData::Instance().IsOutdated()) {
-                    LogMessage(Warn, "%s", "The weather data is older than 1 day");
+                    runLog("%s", LangString(kTextWeatherDataOutdated).c_str());
                 }
                 break;
             case kExportStarted:
-                LogMessage(Info, "Export of \"%s\" started", profile->GetName().c_str());
+                runLog("Export of \"%s\" started", profile->GetName().c_str());
                 break;
             case kExportSucceeded:
-                LogMessage(Info, "Export of \"%s\" succeeded", profile->GetName().c_str());
+                runLog("Export of \"%s\" succeeded", profile->GetName().c_str());
                 break;
             case kExportFailed:
-                LogMessage(Error, "Export of \"%s\" failed: %s", profile->GetName().c_str(),
-                           profile->GetLastError().c_str());
+                runLog("Export of \"%s\" failed: %s", profile->GetName().c_str(),
+                       profile->GetLastError().c_str());
                 break;
             default:
                 break;
@@ -68,7 +86,7 @@ std::string directoryOf(const std::string& path) {
 // running export within seconds; then saves the list, so that every start has its result.
 // False when the list could not be saved.
 bool shutDown(const ProfileList& profiles, CWeatherFileWatcher& watcher) {
-    LogMessage(Info, "%s", "Shutting down");
+    runLog("Shutting down");
     watcher.Stop();
     for (const auto& profile : profiles) {
         profile->SetSuspended(true);
@@ -79,7 +97,7 @@ bool shutDown(const ProfileList& profiles, CWeatherFileWatcher& watcher) {
     try {
         SaveProfilesFile(CSettings::Instance().GetOpenedFile(), profiles);
     } catch (const std::runtime_error& error) {
-        LogMessage(Error, "%s", error.what());
+        runLog("%s", error.what());
         return false;
     }
     return true;
@@ -107,8 +125,8 @@ int runHeadless(const QStringList& arguments) {
         std::fprintf(stderr, "skyvane: %s\n", error.what());
         return 1;
     }
-    LogMessage(Info, "Running %zu images from %s", profiles.size(),
-               CSettings::Instance().GetOpenedFile().c_str());
+    runLog("Running %zu images from %s", profiles.size(),
+           CSettings::Instance().GetOpenedFile().c_str());
 
     CWeatherFileWatcher watcher;
     watcher.SetSettleDelay(1000);
@@ -117,7 +135,7 @@ int runHeadless(const QStringList& arguments) {
         watcher.Start(&view, kWeatherFileChanged, weatherFolder);
     }
     if (CWeatherData::Instance().IsOutdated()) {
-        LogMessage(Warn, "%s", "The weather data is older than 1 day");
+        runLog("%s", LangString(kTextWeatherDataOutdated).c_str());
     }
 
     QSocketNotifier signalNotifier(s_signalPipe[1], QSocketNotifier::Read);

@@ -6,6 +6,7 @@
 
 #include "app/scratch_settings.h"
 #include "base/lang_string.h"
+#include "base/string_ids.h"
 #include "base/settings.h"
 #include "weather/weather_data.h"
 
@@ -74,7 +75,7 @@ int runValuesCommand(const QStringList& arguments) {
     printReadings(data);
     printStates(data);
     if (data.IsOutdated()) {
-        std::printf("%s\n", LangString(177).c_str());
+        std::printf("%s\n", LangString(kTextWeatherDataOutdated).c_str());
     }
     return 0;
 }

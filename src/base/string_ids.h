@@ -16,6 +16,7 @@ enum StringId : unsigned {
     kTextCouldNotConnect = 161,
     kWordError = 160,
     kWordFinished = 162,
+    kTextWeatherDataOutdated = 177,
     kTextRasNotInstalled = 176,
     kStepOpeningDialup = 179,
     kStepLoadingWeatherData = 180,

@@ -2,7 +2,9 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -15,6 +17,11 @@ const char* tagOf(int level) {
 }  // namespace
 
 void LogMessage(int level, const char* format, ...) {
+    // Never shown to the user: it stands in for the debugger channel.
+    const char* debug = std::getenv("SKYVANE_DEBUG");
+    if (debug == nullptr || std::string_view(debug) != "1") {
+        return;
+    }
     char message[512] = {};
     va_list args;
     va_start(args, format);
@@ -27,8 +34,5 @@ void LogMessage(int level, const char* format, ...) {
         message[length] = '\n';
     }
     std::string line = std::string(tagOf(level)) + message;
-    // Standard error stands in for the debugger channel; both get the same bytes.
     std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
 }

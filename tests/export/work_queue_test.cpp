@@ -79,9 +79,11 @@ TEST(WorkQueue, ShutdownWaitsForTheRunningItemAndCancelsTheRest) {
         std::this_thread::sleep_for(100ms);
         gate = true;
     });
-    testing::internal::CaptureStdout();
+    setenv("SKYVANE_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
     queue.Shutdown(10ms);
-    std::string log = testing::internal::GetCapturedStdout();
+    unsetenv("SKYVANE_DEBUG");
+    std::string log = testing::internal::GetCapturedStderr();
     opener.join();
     EXPECT_NE(log.find("still running; waiting for it"), std::string::npos);
     EXPECT_EQ(journal.events,

@@ -100,9 +100,7 @@ TEST_F(ExportRunnerTest, DirectExportsAndAWeatherFileThatCannotBeRead) {
 
     std::filesystem::remove(m_weather);
     unsigned step = 0;
-    testing::internal::CaptureStdout();
     EXPECT_EQ(run(&error, &step), (std::vector<quintptr>{180, 160}));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(error, "Could not parse weather data file");
     EXPECT_EQ(step, 180u);
 }

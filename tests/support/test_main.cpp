@@ -9,6 +9,19 @@
 #include <filesystem>
 #include <string>
 
+namespace {
+
+// The scratch home, removed however the process ends normally: death-test children run this
+// program again and leave through std::exit.
+std::string s_home;
+
+void removeHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(s_home, ignored);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     setenv("TZ", "UTC", 1);
     tzset();
@@ -17,6 +30,8 @@ int main(int argc, char** argv) {
     if (mkdtemp(home.data()) == nullptr) {
         return 1;
     }
+    s_home = home;
+    std::atexit(&removeHome);
     setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
     setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
     setenv("SKYVANE_TEST_HOME", home.c_str(), 1);
@@ -24,7 +39,5 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // Fonts and painting need the application object; offscreen needs no display.
     QGuiApplication application(argc, argv);
-    int result = RUN_ALL_TESTS();
-    std::filesystem::remove_all(home);
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -18,9 +18,11 @@ class DataFileTest : public testing::Test {
         return m_file.Load(path);
     }
     std::string logOfLoad(const std::string& text) {
-        testing::internal::CaptureStdout();
+        setenv("SKYVANE_DEBUG", "1", 1);
+        testing::internal::CaptureStderr();
         load(text);
-        return testing::internal::GetCapturedStdout();
+        unsetenv("SKYVANE_DEBUG");
+        return testing::internal::GetCapturedStderr();
     }
 
     QTemporaryDir m_dir;
@@ -108,10 +110,12 @@ TEST_F(DataFileTest, LinesOf512CharactersOrMoreEndTheLoad) {
 TEST_F(DataFileTest, BrokenFilesGiveAClearResultAndKeepWhatWasRead) {
     ASSERT_TRUE(load("[keep]\nvalue=1\n"));
 
-    testing::internal::CaptureStdout();
+    setenv("SKYVANE_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(m_file.Load(m_dir.path().toStdString() + "/does-not-exist"));
     EXPECT_FALSE(m_file.Load(m_dir.path().toStdString()));  // a directory
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    unsetenv("SKYVANE_DEBUG");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "<info> [CDataFile::Load] Unable to open file. Does it exist?\n"
               "<info> [CDataFile::Load] Unable to open file. Does it exist?\n");
 
@@ -125,9 +129,7 @@ TEST_F(DataFileTest, BrokenFilesGiveAClearResultAndKeepWhatWasRead) {
     for (char& c : noise) {
         c = static_cast<char>(random());
     }
-    testing::internal::CaptureStdout();
     load(noise);
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(m_file.GetValue("value", "keep"), "1");
 
     EXPECT_TRUE(load("\xEF\xBB\xBF[marked]\nm=1\n"));
@@ -174,9 +176,7 @@ TEST_F(DataFileTest, NumbersAndStoringRules) {
     EXPECT_FALSE(m_file.SetValue("blank", "", "", "n"));
     EXPECT_TRUE(m_file.SetValue("k", "v", "", "made"));
     EXPECT_TRUE(m_file.CreateSection("other", "; why"));
-    testing::internal::CaptureStdout();
     EXPECT_FALSE(m_file.CreateSection("OTHER", ""));
-    testing::internal::GetCapturedStdout();
 }
 
 }  // namespace

@@ -150,7 +150,6 @@ TEST_F(WeatherDataTest, TheExampleFileHasEveryReading) {
 TEST_F(WeatherDataTest, BadFilesKeepTheEarlierReadings) {
     CWeatherData& data = CWeatherData::Instance();
     ASSERT_TRUE(reloadWith("[pressure_absolute]\nhpa=987.4\n"));
-    testing::internal::CaptureStdout();
     // Garbage holds no reading: a failed reload that changes nothing.
     EXPECT_FALSE(reloadWith(std::string("\0\0\xFF\xFE garbage \x01\x02\n[", 16)));
     EXPECT_FALSE(reloadWith(""));
@@ -159,7 +158,6 @@ TEST_F(WeatherDataTest, BadFilesKeepTheEarlierReadings) {
     EXPECT_FALSE(data.Reload());
     std::filesystem::create_directory(m_path);
     EXPECT_FALSE(data.Reload());
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(format(Type::PressureAbsolute, 0), std::string(507, '9') + " hpa");
 }
 
@@ -179,14 +177,12 @@ TEST_F(WeatherDataTest, ReloadsAndLookupsOnTwoThreads) {
         }
         done = true;
     });
-    testing::internal::CaptureStdout();
     std::set<std::string> seen;
     while (!done) {
         CWeatherData::Instance().Reload();
         seen.insert(format(Type::Rain24h, 0));
     }
     writer.join();
-    testing::internal::GetCapturedStdout();
     for (const std::string& text : seen) {
         EXPECT_TRUE(text == "0.5 mm" || text == "1.5 mm" || text == "2.5 mm") << text;
     }
@@ -195,6 +191,7 @@ TEST_F(WeatherDataTest, ReloadsAndLookupsOnTwoThreads) {
 // The first use with no file at all: empty holder, missing-value texts, outdated.
 TEST(WeatherDataFirstUse, MissingFileLeavesEveryReadingMissing) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    setenv("SKYVANE_DEBUG", "1", 1);
     EXPECT_EXIT(
         {
             CSettings::Instance().SetWeatherFilePath("/nonexistent/currdat.lst");
@@ -214,6 +211,7 @@ TEST(WeatherDataFirstUse, MissingFileLeavesEveryReadingMissing) {
             std::exit(ok ? 0 : 1);
         },
         testing::ExitedWithCode(0), "Unable to open file");
+    unsetenv("SKYVANE_DEBUG");
 }
 
 }  // namespace
