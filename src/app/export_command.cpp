@@ -4,43 +4,50 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/command_options.h"
 #include "app/scratch_settings.h"
-#include "profiles/profiles_file.h"
+#include "base/settings.h"
 
 int runExportCommand(const QStringList& arguments) {
-    std::string profilesFile;
-    std::string image;
-    for (qsizetype i = 0; i + 1 < arguments.size(); i += 2) {
-        if (arguments[i] == "--profiles") {
-            profilesFile = arguments[i + 1].toStdString();
-        } else if (arguments[i] == "--image") {
-            image = arguments[i + 1].toStdString();
-        } else {
-            image.clear();
-            break;
-        }
-    }
-    if (image.empty() || arguments.size() % 2 != 0) {
-        std::fprintf(stderr, "usage: skyvane export [--profiles FILE] --image NAME\n");
+    CommandOptions options;
+    if (!parseOptions(arguments, {"--profiles", "--weather", "--image"}, options) ||
+        !options.contains("--image")) {
+        std::fprintf(stderr,
+                     "usage: skyvane export [--profiles FILE] [--weather FILE] --image NAME\n");
         return 2;
     }
     // Publishing one image by hand is no reason to change the user's settings.
     QTemporaryDir scratch;
     useScratchSettings(scratch);
     try {
-        std::string path = profilesFile.empty() ? ProfilesFileToLoad() : profilesFile;
-        ProfileList profiles = LoadProfilesFile(path, nullptr);
+        if (!useWeatherFile("export", options)) {
+            return 1;
+        }
+        ProfileList profiles = loadImageList(options);
+        const std::string& name = options.at("--image");
+        std::vector<CProfile*> named;
         for (auto& profile : profiles) {
-            if (profile->GetName() == image) {
-                profile->Execute(nullptr);
-                if (!profile->GetLastError().empty()) {
-                    std::fprintf(stderr, "skyvane export: %s\n", profile->GetLastError().c_str());
-                    return 1;
-                }
-                return 0;
+            if (profile->GetName() == name) {
+                named.push_back(profile.get());
             }
         }
-        throw std::runtime_error("No image named \"" + image + "\" in " + path);
+        std::string path = CSettings::Instance().GetOpenedFile();
+        if (named.empty()) {
+            throw std::runtime_error("No image named \"" + name + "\" in " + path);
+        }
+        if (named.size() > 1) {
+            std::fprintf(stderr,
+                         "skyvane export: %zu images are named \"%s\" in %s; give one of them "
+                         "another name\n",
+                         named.size(), name.c_str(), path.c_str());
+            return 2;
+        }
+        named[0]->Execute(nullptr);
+        if (!named[0]->GetLastError().empty()) {
+            std::fprintf(stderr, "skyvane export: %s\n", named[0]->GetLastError().c_str());
+            return 1;
+        }
+        return 0;
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "skyvane export: %s\n", error.what());
         return 1;

@@ -6,11 +6,14 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/command_options.h"
+#include "app/scratch_settings.h"
 #include "base/app_message.h"
 #include "base/lang_string.h"
 #include "base/settings.h"
@@ -106,23 +109,26 @@ bool shutDown(const ProfileList& profiles, CWeatherFileWatcher& watcher) {
 }  // namespace
 
 int runHeadless(const QStringList& arguments) {
-    std::string path;
-    if (arguments.size() == 2 && arguments[0] == "--profiles") {
-        path = arguments[1].toStdString();
-    } else if (!arguments.isEmpty()) {
-        std::fprintf(stderr, "usage: skyvane --headless [--profiles FILE]\n");
+    CommandOptions options;
+    if (!parseOptions(arguments, {"--profiles", "--weather"}, options)) {
+        std::fprintf(stderr, "usage: skyvane --headless [--profiles FILE] [--weather FILE]\n");
         return 2;
     }
+    // A server run registers nothing and changes no setting; the list itself is saved.
+    QTemporaryDir scratch;
+    useScratchSettings(scratch);
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, s_signalPipe) != 0) {
         std::fprintf(stderr, "skyvane: cannot watch for signals\n");
         return 1;
     }
+    // The station program may write its file later: the run goes on without it.
+    useWeatherFile("--headless", options);
     CHeadlessView view;
     ProfileList profiles;
     try {
-        profiles = LoadProfilesFile(path.empty() ? ProfilesFileToLoad() : path, &view);
+        profiles = loadImageList(options, &view);
     } catch (const std::runtime_error& error) {
-        std::fprintf(stderr, "skyvane: %s\n", error.what());
+        std::fprintf(stderr, "skyvane --headless: %s\n", error.what());
         return 1;
     }
     runLog("Running %zu images from %s", profiles.size(),

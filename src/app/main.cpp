@@ -5,16 +5,31 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstdlib>
 
+#include "app/command_options.h"
 #include "app/export_command.h"
 #include "app/headless_command.h"
 #include "app/render_command.h"
 #include "app/values_command.h"
 #include "base/settings.h"
 #include "diag/fatal_error.h"
+#include "diag/log.h"
 #include "diag/trace_file.h"
 
 namespace {
+
+// Qt's own notices belong to the diagnostic log: shown only with SKYVANE_DEBUG=1.
+void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::abort();
+    }
+    LogMessage(type == QtDebugMsg  ? Debug
+               : type == QtInfoMsg ? Info
+                                   : Warn,
+               "%s", text.toLocal8Bit().constData());
+}
 
 void showMessageBox(const char* text, const char* caption) {
     QMessageBox::critical(nullptr, caption, text);
@@ -28,6 +43,10 @@ int run(int argc, char** argv) {
     QString command = arguments.value(0);
     if (command == "--version") {
         std::printf("skyvane %s\n", SKYVANE_VERSION);
+        return 0;
+    }
+    if (command == "--help" || command == "-h") {
+        std::printf("%s", helpText().c_str());
         return 0;
     }
     if (command == "values") {
@@ -45,19 +64,14 @@ int run(int argc, char** argv) {
         return command == "export" ? runExportCommand(arguments.mid(1))
                                    : runHeadless(arguments.mid(1));
     }
-    std::fprintf(stderr,
-                 "usage: skyvane --version\n"
-                 "       skyvane values [--weather FILE] [--lang ID]\n"
-                 "       skyvane render [--profiles FILE] [--weather FILE] [--image NAME] "
-                 "--out DIR\n"
-                 "       skyvane export [--profiles FILE] --image NAME\n"
-                 "       skyvane --headless [--profiles FILE]\n");
+    std::fprintf(stderr, "%s", helpText().c_str());
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    qInstallMessageHandler(&qtMessage);
     CTraceFile& trace = CTraceFile::Instance();
     trace.SetThreshold(10);
     trace.SetName((CSettings::GetProgramDirectory() + "Skyvane").c_str());

@@ -5,96 +5,71 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <set>
 #include <stdexcept>
 
+#include "app/command_options.h"
 #include "app/scratch_settings.h"
 #include "base/settings.h"
 #include "export/image_file.h"
-#include "profiles/profiles_file.h"
-#include "weather/weather_data.h"
+#include "export/image_file_name.h"
 
 namespace {
 
-struct RenderOptions {
-    std::string profiles;
-    std::string weather;
-    std::string image;
-    QString out;
-};
-
-// A file name for the image: its name without the characters a path cannot hold.
-QString fileNameOf(const std::string& name, int format) {
-    QString base = QString::fromStdString(name);
-    base.replace('/', '_').replace(QChar('\0'), '_');
-    if (base.isEmpty() || base == "." || base == "..") {
-        base = "Image";
-    }
-    return base + (format == kJpegFormat ? ".jpg" : ".png");
-}
-
-void writeImage(CProfile& profile, const QString& folder) {
-    CImageBuffer file = RenderImage(*profile.GetDrawing());
-    QString path =
-        folder + "/" + fileNameOf(profile.GetName(), profile.GetDrawing()->GetImageFormat());
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        out.write(reinterpret_cast<const char*>(file.Data()), static_cast<qint64>(file.Size())) !=
-            static_cast<qint64>(file.Size())) {
-        throw std::runtime_error("Cannot write " + path.toStdString());
+// Writes one image; false, with a line on standard error, when it fails.
+bool writeImage(CProfile& profile, const QString& folder, std::set<std::string>& taken) {
+    QString path = folder + "/" +
+                   QString::fromStdString(ImageFileName(
+                       profile.GetName(), profile.GetDrawing()->GetImageFormat(), taken));
+    try {
+        CImageBuffer file = RenderImage(*profile.GetDrawing());
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            out.write(reinterpret_cast<const char*>(file.Data()),
+                      static_cast<qint64>(file.Size())) != static_cast<qint64>(file.Size())) {
+            throw std::runtime_error("Cannot write " + path.toStdString());
+        }
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "skyvane render: \"%s\": %s\n", profile.GetName().c_str(),
+                     error.what());
+        return false;
     }
     std::printf("%s\n", path.toLocal8Bit().constData());
+    return true;
 }
 
-int render(const RenderOptions& options) {
+int render(const CommandOptions& options) {
     // Made absolute first: loading the list changes the current directory.
-    QString folder = QFileInfo(options.out).absoluteFilePath();
+    QString folder = QFileInfo(QString::fromStdString(options.at("--out"))).absoluteFilePath();
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable()) {
         throw std::runtime_error("Cannot write into the output folder " + folder.toStdString());
     }
-    if (!options.weather.empty()) {
-        CSettings::Instance().SetWeatherFilePath(
-            QFileInfo(QString::fromStdString(options.weather)).absoluteFilePath().toStdString());
-    }
-    if (!CWeatherData::Instance().Reload()) {
-        std::fprintf(stderr, "skyvane render: the weather data file %s cannot be read\n",
-                     CSettings::Instance().GetWeatherFilePath().c_str());
-    }
-    std::string path = options.profiles.empty() ? ProfilesFileToLoad() : options.profiles;
-    ProfileList profiles = LoadProfilesFile(path, nullptr);
+    // The images are still written, with what readings there are.
+    useWeatherFile("render", options);
+    ProfileList profiles = loadImageList(options);
+    auto image = options.find("--image");
     bool found = false;
+    bool allWritten = true;
+    std::set<std::string> taken;
     for (auto& profile : profiles) {
-        if (options.image.empty() || profile->GetName() == options.image) {
-            writeImage(*profile, folder);
+        if (image == options.end() || profile->GetName() == image->second) {
+            allWritten = writeImage(*profile, folder, taken) && allWritten;
             found = true;
         }
     }
-    if (!options.image.empty() && !found) {
-        throw std::runtime_error("No image named \"" + options.image + "\" in " + path);
+    if (image != options.end() && !found) {
+        throw std::runtime_error("No image named \"" + image->second + "\" in " +
+                                 CSettings::Instance().GetOpenedFile());
     }
-    return 0;
+    return allWritten ? 0 : 1;
 }
 
 }  // namespace
 
 int runRenderCommand(const QStringList& arguments) {
-    RenderOptions options;
-    for (qsizetype i = 0; i + 1 < arguments.size(); i += 2) {
-        const QString& option = arguments[i];
-        std::string value = arguments[i + 1].toStdString();
-        if (option == "--profiles") {
-            options.profiles = value;
-        } else if (option == "--weather") {
-            options.weather = value;
-        } else if (option == "--image") {
-            options.image = value;
-        } else if (option == "--out") {
-            options.out = arguments[i + 1];
-        } else {
-            options.out.clear();
-            break;
-        }
-    }
-    if (options.out.isEmpty() || arguments.size() % 2 != 0) {
+    CommandOptions options;
+    if (!parseOptions(arguments, {"--profiles", "--weather", "--image", "--out"}, options) ||
+        !options.contains("--out")) {
         std::fprintf(stderr,
                      "usage: skyvane render [--profiles FILE] [--weather FILE] "
                      "[--image NAME] --out DIR\n");

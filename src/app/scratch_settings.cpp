@@ -13,8 +13,4 @@ void useScratchSettings(const QTemporaryDir& dir) {
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
         scratch.setValue(it.key(), it.value());
     }
-    // Stored already, so that a first start here writes no autostart entry for the user.
-    if (!values.contains("StartAutomatically")) {
-        scratch.setValue("StartAutomatically", 1);
-    }
 }

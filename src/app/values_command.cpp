@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/command_options.h"
 #include "app/scratch_settings.h"
 #include "base/lang_string.h"
-#include "base/string_ids.h"
 #include "base/settings.h"
+#include "base/string_ids.h"
 #include "weather/weather_data.h"
 
 namespace {
@@ -41,36 +42,29 @@ void printStates(const CWeatherData& data) {
 }  // namespace
 
 int runValuesCommand(const QStringList& arguments) {
-    std::optional<std::string> weatherFile;
+    CommandOptions options;
+    if (!parseOptions(arguments, {"--weather", "--lang"}, options)) {
+        std::fprintf(stderr, "usage: skyvane values [--weather FILE] [--lang ID]\n");
+        return 2;
+    }
     std::optional<unsigned short> langId;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& option = arguments[i];
-        bool hasValue = i + 1 < arguments.size();
-        if (option == "--weather" && hasValue) {
-            weatherFile = arguments[++i].toStdString();
-        } else if (option == "--lang" && hasValue) {
-            bool ok = false;
-            unsigned value = arguments[++i].toUInt(&ok);
-            if (!ok || (value != 1031 && value != 1033 && value != 1036)) {
-                std::fprintf(stderr, "skyvane values: --lang takes 1031, 1033 or 1036\n");
-                return 2;
-            }
-            langId = static_cast<unsigned short>(value);
-        } else {
-            std::fprintf(stderr, "usage: skyvane values [--weather FILE] [--lang ID]\n");
+    if (auto lang = options.find("--lang"); lang != options.end()) {
+        bool ok = false;
+        unsigned value = QString::fromStdString(lang->second).toUInt(&ok);
+        if (!ok || (value != 1031 && value != 1033 && value != 1036)) {
+            std::fprintf(stderr, "skyvane values: --lang takes 1031, 1033 or 1036\n");
             return 2;
         }
+        langId = static_cast<unsigned short>(value);
     }
     QTemporaryDir scratch;
     useScratchSettings(scratch);
-    CSettings& settings = CSettings::Instance();
-    if (weatherFile) {
-        settings.SetWeatherFilePath(*weatherFile);
-    }
     if (langId) {
-        settings.SetLangID(*langId);
+        CSettings::Instance().SetLangID(*langId);
     }
-
+    if (!useWeatherFile("values", options)) {
+        return 1;
+    }
     CWeatherData& data = CWeatherData::Instance();
     printReadings(data);
     printStates(data);

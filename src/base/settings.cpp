@@ -27,9 +27,6 @@ registry_int<unsigned long> customColor(int index) {
 }  // namespace
 
 CSettings::CSettings() {
-    if (!m_startAutomatically.exists()) {
-        SetStartAutomatically(1);
-    }
     setDefault(m_windowMinimized, 0);
     setDefault(m_showInSystemTray, 1);
     setDefault(m_showTooltipHelp, 1);
@@ -40,6 +37,12 @@ CSettings::CSettings() {
     setDefault(m_snapOffset, 10);
     setDefault(m_snapElements, 1);
     setDefault(m_langId, DefaultLangID());
+}
+
+void CSettings::RegisterFirstStart() {
+    if (!m_startAutomatically.exists()) {
+        SetStartAutomatically(1);
+    }
 }
 
 void CSettings::SetStartAutomatically(int start) {

@@ -21,6 +21,9 @@ class CSettings {
     // the autostart entry.
     int GetStartAutomatically() const { return m_startAutomatically.get(); }
     void SetStartAutomatically(int start);
+    // The desktop program's first start: starting with the session is on unless the user
+    // decided otherwise before. Nothing else registers the program.
+    void RegisterFirstStart();
 
     int GetDrawSelectionRectangle() const { return m_drawSelectionRectangle.get(); }
     void SetDrawSelectionRectangle(int draw) { m_drawSelectionRectangle.set(draw); }

@@ -16,6 +16,43 @@ check "render writes the three images" \
     "[ -s '$scratch/out/Station overview.jpg' ] && [ -s '$scratch/out/Banner.jpg' ] && [ -s '$scratch/out/Weather by e-mail.png' ]"
 check "the overview is a JPEG" "head -c 3 '$scratch/out/Station overview.jpg' | od -An -tx1 | grep -q 'ff d8 ff'"
 check "render leaves the settings alone" "[ ! -e '$scratch/config/Quillonsoft/Skyvane.conf' ] && [ ! -e '$scratch/config/autostart' ]"
+check "render prints only the files it wrote" "! grep -qv '^$scratch/out/' '$scratch/render.log'"
+
+"$program" --help > "$scratch/help" 2>&1
+check "--help exits 0 and says where things are" \
+    "[ $? -eq 0 ] && grep -q '^Settings: ' '$scratch/help' && grep -q '^Weather file: ' '$scratch/help' && grep -q 'export ' '$scratch/help'"
+"$program" -h > /dev/null 2>&1
+check "-h exits 0" "[ $? -eq 0 ]"
+"$program" frobnicate > /dev/null 2> "$scratch/err"
+check "an unknown command exits 2 with the usage" "[ $? -eq 2 ] && grep -q 'usage: skyvane' '$scratch/err'"
+
+: > "$scratch/empty.lst"
+"$program" values --weather "$scratch/empty.lst" > "$scratch/out.txt" 2> "$scratch/err"
+check "values with an empty weather file exits 1 and names the file" \
+    "[ $? -eq 1 ] && grep -q '$scratch/empty.lst' '$scratch/err' && grep -q -- '--weather FILE' '$scratch/err' && [ ! -s '$scratch/out.txt' ]"
+"$program" values --weather "$examples/currdat.lst" > "$scratch/out.txt" 2> "$scratch/err"
+check "values prints readings and no diagnostics" "[ $? -eq 0 ] && [ ! -s '$scratch/err' ] && ! grep -q '<info>' '$scratch/out.txt'"
+
+# Names that collide as file names, twice the same name, and a name too long for a file.
+long=$(printf 'L%.0s' $(seq 1 300))
+sed -e '0,/name="Station overview"/s//name="a\/b"/' -e '0,/name="Banner"/s//name="a_b"/' \
+    "$examples/data.xml" > "$scratch/names.xml"
+sed -e "s/name=\"Weather by e-mail\"/name=\"$long\"/" "$scratch/names.xml" > "$scratch/names2.xml"
+/usr/bin/python3 - "$scratch/names2.xml" <<'PY'
+import sys
+path = sys.argv[1]
+text = open(path, encoding="utf-8", errors="surrogateescape").read()
+start = text.index("<profile ")
+end = text.index("</profile>", start) + len("</profile>")
+open(path, "w", encoding="utf-8", errors="surrogateescape").write(text[:end] + "\r\n\t" + text[start:end] + text[end:])
+PY
+"$program" render --profiles "$scratch/names2.xml" --weather "$examples/currdat.lst" \
+    --out "$scratch/names" > /dev/null 2> "$scratch/err"
+check "render gives every image a file of its own" \
+    "[ $? -eq 0 ] && [ \$(ls '$scratch/names' | wc -l) -eq 4 ] && [ -s '$scratch/names/a_b.jpg' ] && [ -s '$scratch/names/a_b (2).jpg' ] && [ -s '$scratch/names/a_b (3).jpg' ]"
+"$program" export --profiles "$scratch/names2.xml" --weather "$examples/currdat.lst" --image "a/b" \
+    > /dev/null 2> "$scratch/err"
+check "export of a name two images share exits 2" "[ $? -eq 2 ] && grep -q '2 images are named' '$scratch/err'"
 
 "$program" render --profiles "$examples/data.xml" --image Nope --out "$scratch/out" 2> "$scratch/err" > /dev/null
 check "an unknown image name fails" "[ $? -eq 1 ] && grep -q 'No image named \"Nope\"' '$scratch/err'"
@@ -35,6 +72,12 @@ printf '[General]\nWeatherFilePath=%s/list/currdat.lst\n' "$scratch" > "$scratch
 check "export reports a failed upload with exit 1" "[ $? -eq 1 ] && grep -q 'skyvane export: .*onnect' '$scratch/err'"
 "$program" export --profiles "$scratch/list/data.xml" --image Nope 2> "$scratch/err" > /dev/null
 check "export of an unknown image fails" "[ $? -eq 1 ] && grep -q 'No image named' '$scratch/err'"
+"$program" export --profiles "$scratch/list/data.xml" --weather "$scratch/empty.lst" --image Banner 2> "$scratch/err" > /dev/null
+check "export takes --weather and names a file without readings" \
+    "[ $? -eq 1 ] && grep -q 'empty.lst cannot be read' '$scratch/err'"
+"$program" export --profiles "$scratch/nothing.xml" --image Banner 2> "$scratch/err" > /dev/null
+check "export names a missing list and how to give another" \
+    "[ $? -eq 1 ] && grep -q 'nothing.xml).*--profiles FILE' '$scratch/err'"
 
 "$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" 2>/dev/null &
 pid=$!
@@ -50,6 +93,9 @@ check "both active images were exported on their first tick" \
 check "the result line carries the error text" \
     "grep -q 'Export of \"Banner\" failed: .*onnect' '$scratch/headless.log'"
 check "the inactive image was not exported" "! grep -q 'Weather by e-mail\" started' '$scratch/headless.log'"
+check "each export's line appears once" "[ \$(grep -c 'Export of \"Banner\" started' '$scratch/headless.log') -eq 1 ]"
+check "a headless run registers nothing with the session" \
+    "[ ! -e '$scratch/config/autostart' ] && ! grep -q StartAutomatically '$scratch/config/Quillonsoft/Skyvane.conf'"
 check "shutdown saved the list with the times of the exports" \
     "grep -q 'Shutting down' '$scratch/headless.log' && grep -q 'laststarttime=\"[0-9]' '$scratch/list/data.xml'"
 

@@ -50,7 +50,6 @@ TEST(Settings, FirstStartWritesDefaultsThatAreThenKept) {
     EXPECT_EQ(settings.GetWeatherFilePath(), CSettings::GetProgramDirectory() + "currdat.lst");
     EXPECT_EQ(settings.GetOpenedFile(), CSettings::GetProgramDirectory() + "SKV/data/data.xml");
     EXPECT_EQ(settings.GetLangID(), CSettings::DefaultLangID());
-    EXPECT_EQ(settings.GetStartAutomatically(), 1);
     EXPECT_EQ(settings.GetDrawSelectionRectangle(), 1);
     EXPECT_EQ(settings.GetWindowPosition(), (CPoint{0, 0}));
     EXPECT_EQ(settings.GetWindowMinimized(), 0);
@@ -59,7 +58,12 @@ TEST(Settings, FirstStartWritesDefaultsThatAreThenKept) {
     EXPECT_EQ(settings.GetSnapOffset(), 10);
     EXPECT_EQ(settings.GetSnapElements(), 1);
     EXPECT_EQ(settings.GetCustomColor(15), 0u);
-    EXPECT_EQ(QSettings("Quillonsoft", "Skyvane").childKeys().size(), 11);
+    EXPECT_EQ(QSettings("Quillonsoft", "Skyvane").childKeys().size(), 10);
+    // Only the desktop program's first start registers it with the session.
+    EXPECT_EQ(settings.GetStartAutomatically(), 0);
+    EXPECT_FALSE(std::filesystem::exists(CSettings::AutostartEntryPath()));
+    settings.RegisterFirstStart();
+    EXPECT_EQ(settings.GetStartAutomatically(), 1);
 
     // The autostart entry starts the program hidden, from where it is.
     std::string entry = readFile(CSettings::AutostartEntryPath());
@@ -68,6 +72,8 @@ TEST(Settings, FirstStartWritesDefaultsThatAreThenKept) {
     settings.SetStartAutomatically(0);
     EXPECT_FALSE(std::filesystem::exists(CSettings::AutostartEntryPath()));
     EXPECT_EQ(settings.GetStartAutomatically(), 0);
+    settings.RegisterFirstStart();
+    EXPECT_FALSE(std::filesystem::exists(CSettings::AutostartEntryPath()));
     settings.SetStartAutomatically(1);
     EXPECT_TRUE(std::filesystem::exists(CSettings::AutostartEntryPath()));
 

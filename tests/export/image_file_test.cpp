@@ -7,6 +7,7 @@
 #include "base/settings.h"
 #include "export/image_codecs.h"
 #include "export/image_file.h"
+#include "export/image_file_name.h"
 #include "support/example_drawings.h"
 #include "weather/weather_data.h"
 
@@ -122,3 +123,26 @@ TEST_F(ImageFileTest, ExampleImagesRender) {
 }
 
 }  // namespace
+
+TEST(ImageFileName, EveryImageGetsAFileOfItsOwn) {
+    std::set<std::string> taken;
+    EXPECT_EQ(ImageFileName("Overview", kJpegFormat, taken), "Overview.jpg");
+    EXPECT_EQ(ImageFileName("Overview", kJpegFormat, taken), "Overview (2).jpg");
+    EXPECT_EQ(ImageFileName("Overview", 4, taken), "Overview.png");
+    EXPECT_EQ(ImageFileName("a/b", kJpegFormat, taken), "a_b.jpg");
+    EXPECT_EQ(ImageFileName("a_b", kJpegFormat, taken), "a_b (2).jpg");
+    EXPECT_EQ(ImageFileName("Overview (2)", kJpegFormat, taken), "Overview (2) (2).jpg");
+    EXPECT_EQ(ImageFileName("", kJpegFormat, taken), "Image.jpg");
+    EXPECT_EQ(ImageFileName("..", kJpegFormat, taken), "Image (2).jpg");
+    EXPECT_EQ(ImageFileName(std::string("x\0y", 3), kJpegFormat, taken), "x_y.jpg");
+    // Long names are cut to 200 bytes, never inside a character ("ö" is two bytes).
+    EXPECT_EQ(ImageFileName(std::string(300, 'x'), 4, taken), std::string(200, 'x') + ".png");
+    std::string umlauts;
+    for (int i = 0; i < 150; ++i) {
+        umlauts += "\xC3\xB6";
+    }
+    std::string cut = ImageFileName("x" + umlauts, 4, taken);
+    EXPECT_EQ(cut.size(), 199u + 4);
+    EXPECT_EQ(cut.substr(cut.size() - 6), "\xC3\xB6.png");
+    EXPECT_EQ(ImageFileName("x" + umlauts, 4, taken), cut.substr(0, 199) + " (2).png");
+}
