@@ -1,6 +1,8 @@
 #include "base/text_encoding.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -82,12 +84,41 @@ std::string windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string decodeFileText(std::string_view bytes) {
-    if (!isValidUtf8(bytes)) {
-        return windows1252ToUtf8(bytes);
+std::string decodeText(std::string_view bytes) {
+    return isValidUtf8(bytes) ? std::string(bytes) : windows1252ToUtf8(bytes);
+}
+
+bool utf8ToWindows1252(std::string_view utf8, std::string& out) {
+    out.clear();
+    out.reserve(utf8.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            out += static_cast<char>(*p++);
+            continue;
+        }
+        // Characters of Windows-1252 take two or three bytes in UTF-8.
+        char32_t c;
+        if ((*p & 0xE0) == 0xC0 && end - p >= 2) {
+            c = (static_cast<char32_t>(*p & 0x1F) << 6) | (p[1] & 0x3F);
+            p += 2;
+        } else if ((*p & 0xF0) == 0xE0 && end - p >= 3) {
+            c = (static_cast<char32_t>(*p & 0x0F) << 12) |
+                (static_cast<char32_t>(p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+            p += 3;
+        } else {
+            return false;
+        }
+        if (c >= 0xA0 && c <= 0xFF) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const char16_t* found = std::find(std::begin(kHighControls), std::end(kHighControls), c);
+        if (found == std::end(kHighControls)) {
+            return false;
+        }
+        out += static_cast<char>(0x80 + (found - std::begin(kHighControls)));
     }
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        bytes.remove_prefix(kByteOrderMark.size());
-    }
-    return std::string(bytes);
+    return true;
 }

@@ -30,6 +30,8 @@ bool CDrawTextData::LoadFromXml(const pugi::xml_node& node) {
     CDrawText::LoadFromXml(node);
     SetDataType(readInt(node, "datatype", 3));
     SetFormat(readInt(node, "format", 0));
+    // The stored text is that of the last save; the element shows the reading of now.
+    SetText(CurrentValue());
     return true;
 }
 

@@ -275,8 +275,12 @@ bool CProfile::LoadFromXml(const pugi::xml_node& node) {
     }
     SetName(readString(node, "name", "Image"));
     SetInterval(readInt(node, "intervall", 1));
-    SetLastStartTime(readString(node, "laststarttime", ""));
-    SetLastFinishTime(readString(node, "lastfinishtime", ""));
+    {
+        // Stored as they are: an image that never ran has no times to show.
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        m_laststarttime = readString(node, "laststarttime", "");
+        m_lastfinishtime = readString(node, "lastfinishtime", "");
+    }
     SetExportType(static_cast<ExportType>(readInt(node, "exporttype", 0)));
     SetFirstStartDateTime(readInt64(node, "firststartdatetime", Clock::NowSeconds()));
     SetConnectionType(static_cast<ConnectionType>(readInt(node, "connectiontype", 0)));

@@ -1,6 +1,7 @@
 #include "profiles/profiles_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -19,6 +20,22 @@ namespace {
 
 std::runtime_error fileError(unsigned id, const std::string& path) {
     return std::runtime_error(LangString(id) + " (" + path + ")");
+}
+
+// Files of the Windows program come in Windows-1252 without a declaration, and a file edited
+// elsewhere may mix in UTF-8: every value is decoded on its own.
+void decodeValues(pugi::xml_node node) {
+    for (pugi::xml_attribute attribute : node.attributes()) {
+        if (!isValidUtf8(attribute.value())) {
+            attribute.set_value(windows1252ToUtf8(attribute.value()).c_str());
+        }
+    }
+    if (node.type() == pugi::node_pcdata && !isValidUtf8(node.value())) {
+        node.set_value(windows1252ToUtf8(node.value()).c_str());
+    }
+    for (pugi::xml_node child : node.children()) {
+        decodeValues(child);
+    }
 }
 
 void collectProfiles(const pugi::xml_node& node, std::vector<pugi::xml_node>& found) {
@@ -55,16 +72,34 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// The new file appears whole or not at all.
+// Removes what an earlier save that was killed left beside the file.
+void removeStaleSaves(const std::string& path) {
+    QFileInfo file(QString::fromStdString(path));
+    for (const QFileInfo& stale :
+         file.dir().entryInfoList({file.fileName() + ".saving-*"}, QDir::Files | QDir::Hidden)) {
+        QFile::remove(stale.filePath());
+    }
+}
+
+// The new file appears whole or not at all. It keeps the permissions of the file it replaces;
+// a new one is readable by its owner only, as it holds passwords. A file without any write
+// permission is never replaced.
 bool replaceAtomically(const std::string& path, const std::string& bytes) {
     std::string folder = folderOf(path);
     QDir().mkpath(QString::fromStdString(folder));
+    struct stat existing {};
+    bool exists = stat(path.c_str(), &existing) == 0;
+    if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return false;
+    }
+    removeStaleSaves(path);
     std::string temporary = path + ".saving-XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0) {
         return false;
     }
-    bool ok = writeAll(fd, bytes) && fsync(fd) == 0;
+    bool ok = (!exists || fchmod(fd, existing.st_mode & 07777) == 0) && writeAll(fd, bytes) &&
+              fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (!ok || rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());
@@ -96,12 +131,15 @@ ProfileList LoadProfilesFile(const std::string& givenPath, QObject* view) {
     if (!in || std::filesystem::is_directory(path) || !(bytes << in.rdbuf())) {
         throw fileError(kTextLoadError, path);
     }
-    // Files of the Windows program come in Windows-1252 and without a declaration.
-    std::string text = decodeFileText(bytes.str());
+    std::string text = bytes.str();
+    if (text.starts_with(kByteOrderMark)) {
+        text.erase(0, kByteOrderMark.size());
+    }
     pugi::xml_document document;
     if (!document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) {
         throw fileError(kTextLoadError, path);
     }
+    decodeValues(document);
     CSettings::Instance().SetOpenedFile(path);
     std::filesystem::current_path(folderOf(path));
 
@@ -134,6 +172,12 @@ void SaveProfilesFile(const std::string& givenPath, const ProfileList& profiles)
             lines += '\r';
         }
         lines += c;
+    }
+    // In the Windows program's code page whenever every text fits it, so that it reads the
+    // file back unchanged; UTF-8 only for a text that does not.
+    std::string windows1252;
+    if (utf8ToWindows1252(lines, windows1252)) {
+        lines.swap(windows1252);
     }
     if (!replaceAtomically(path, lines)) {
         throw fileError(kTextSaveError, path);

@@ -62,9 +62,21 @@ check "the run exits 0" "[ $? -eq 0 ]"
 check "the stop took under 10 s ($milliseconds ms)" "[ $milliseconds -lt 10000 ]"
 check "the log says why the export failed" \
     "grep -q 'failed: The export was stopped before it finished' '$scratch/headless.log'"
-start=$(grep -o 'laststarttime="[^"]*"' "$scratch/list/data.xml" | head -n 1 | cut -d'"' -f2)
-finish=$(grep -o 'lastfinishtime="[^"]*"' "$scratch/list/data.xml" | head -n 1 | cut -d'"' -f2)
-check "the saved list has the stopped export's start and finish ($start, $finish)" \
+# The times the list holds for the image whose export was stopped.
+name=$(sed -n 's/.*Export of "\(.*\)" started.*/\1/p' "$scratch/headless.log" | head -n 1)
+times=$(/usr/bin/python3 - "$scratch/list/data.xml" "$name" <<'PY'
+import sys
+import xml.etree.ElementTree as tree
+# Written in Windows-1252 without a declaration, as the Windows program writes it.
+root = tree.fromstring(open(sys.argv[1], encoding="latin-1").read())
+for profile in root.iter("profile"):
+    if profile.get("name") == sys.argv[2]:
+        print(profile.get("laststarttime"), profile.get("lastfinishtime"))
+PY
+)
+start=${times% *}
+finish=${times#* }
+check "the saved list has the stopped export's start and finish ($name: $start, $finish)" \
     "[ -n '$start' ] && [ -n '$finish' ] && [[ ! '$finish' < '$start' ]]"
 
 mkdir -p "$scratch/gone"

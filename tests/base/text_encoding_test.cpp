@@ -28,14 +28,29 @@ TEST(TextEncoding, ReadsWindows1252WhereTextIsNotUtf8) {
     EXPECT_EQ(windows1252ToUtf8("\x80"), "\xE2\x82\xAC");
     EXPECT_EQ(windows1252ToUtf8("\x9F\xFF"), "\xC5\xB8\xC3\xBF");
     EXPECT_EQ(windows1252ToUtf8("\x81"), "\xC2\x81");
-    EXPECT_EQ(decodeFileText("Gr\xFC\xDF"
-                             "e"),
+    EXPECT_EQ(decodeText("Gr\xFC\xDF"
+                         "e"),
               "Gr\xC3\xBC\xC3\x9F"
               "e");
-    EXPECT_EQ(decodeFileText("Gr\xC3\xBC\xC3\x9F"
-                             "e"),
+    EXPECT_EQ(decodeText("Gr\xC3\xBC\xC3\x9F"
+                         "e"),
               "Gr\xC3\xBC\xC3\x9F"
               "e");
-    EXPECT_EQ(decodeFileText("\xEF\xBB\xBF[time]"), "[time]");
-    EXPECT_EQ(std::string_view(decodeFileText(std::string("a\0b", 3))), std::string("a\0b", 3));
+    EXPECT_EQ(std::string_view(decodeText(std::string("a\0b", 3))), std::string("a\0b", 3));
+}
+
+TEST(TextEncoding, WritesWindows1252WhereEveryCharacterFits) {
+    // Every byte of Windows-1252 goes there and back, the five unassigned ones included.
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte) {
+        all += static_cast<char>(byte);
+    }
+    std::string back;
+    ASSERT_TRUE(utf8ToWindows1252(windows1252ToUtf8(all), back));
+    EXPECT_EQ(back, all);
+    EXPECT_FALSE(
+        utf8ToWindows1252("\xC5\x81\xC3\xB3"
+                          "d\xC5\xBA",
+                          back));                               // "Łódź"
+    EXPECT_FALSE(utf8ToWindows1252("\xF0\x9F\x8C\xA7", back));  // outside the BMP
 }

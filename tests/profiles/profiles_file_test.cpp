@@ -5,8 +5,10 @@
 #include <filesystem>
 
 #include "base/settings.h"
+#include "drawing/draw_text_data.h"
 #include "profiles/profiles_file.h"
 #include "support/test_files.h"
+#include "weather/weather_data.h"
 
 namespace {
 
@@ -76,8 +78,8 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     // Relative picture paths now resolve against the file's folder.
     EXPECT_EQ(std::filesystem::current_path(), m_dir.path().toStdString());
 
-    // Empty times read as the load time; everything else is written back as it was.
-    EXPECT_FALSE(loaded[0]->GetLastFinishTime().empty());
+    // Empty times stay empty; everything else is written back as it was.
+    EXPECT_EQ(loaded[0]->GetLastFinishTime(), "");
     loaded[0]->SetLastStartTime(" ");
     loaded[0]->SetLastFinishTime(" ");
     list[0]->SetLastStartTime(" ");
@@ -104,7 +106,8 @@ TEST_F(ProfilesFileTest, ReadingRulesAndOtherWritersFiles) {
     EXPECT_FALSE(list[0]->GetActive());
     EXPECT_EQ(list[0]->GetExportType(), ExportType::Ftp);
     EXPECT_EQ(list[0]->GetStatusText(), "Deactivated");
-    EXPECT_FALSE(list[0]->GetLastStartTime().empty());
+    EXPECT_EQ(list[0]->GetLastStartTime(), "");
+    EXPECT_EQ(list[0]->GetLastFinishTime(), "");
     EXPECT_NEAR(static_cast<double>(list[0]->GetFirstStartDateTime()),
                 static_cast<double>(Clock::NowSeconds()), 5);
     EXPECT_EQ(list[1]->GetName(),
@@ -170,6 +173,108 @@ TEST_F(ProfilesFileTest, AFailedSaveLeavesTheOldFileIntact) {
         leftovers += entry.path().filename().string().find(".saving-") != std::string::npos;
     }
     EXPECT_EQ(leftovers, 0u);
+}
+
+TEST_F(ProfilesFileTest, AListOfTheWindowsProgramSavesByteForByte) {
+    // Windows-1252, no declaration, tabs, CR LF, as the Windows program writes it.
+    const std::string windows =
+        "<profiles>\r\n"
+        "\t<profile name=\"H\xF6henweg \xDF\" intervall=\"15\" active=\"false\" "
+        "laststarttime=\"\" lastfinishtime=\"08:15:04\" exporttype=\"1\" "
+        "firststartdatetime=\"1796558400\" connectiontype=\"0\" connectionname=\"\" "
+        "servername=\"\" username=\"\" password=\"\x80uro\xB0\" filepath=\"\" filename=\"\" "
+        "smtpserver=\"mail.example.org\" smtpusername=\"station\" smtppassword=\"gr\xFC\xDF\" "
+        "sendername=\"Garten\" senderemail=\"a@example.org\" recipients=\"b@example.org\" "
+        "subject=\"Wetter \xB0"
+        "C\" text=\"Gr\xFC\xDF&#13;&#10;\x80\">\r\n"
+        "\t\t<drawing imageformat=\"3\" width=\"200\" height=\"100\">\r\n"
+        "\t\t\t<background left=\"0\" top=\"0\" bottom=\"100\" right=\"200\" "
+        "bkcolor=\"16777215\" borderwidth=\"0\" bordercolor=\"0\" />\r\n"
+        "\t\t\t<textsimple left=\"0\" top=\"0\" bottom=\"0\" right=\"0\" bkcolor=\"-16777216\" "
+        "borderwidth=\"0\" bordercolor=\"0\" text=\"3,8 \xB0"
+        "C \xF6\" textcolor=\"0\" "
+        "fontname=\"Arial\" fontsize=\"12\" fontbold=\"false\" fontitalic=\"false\" "
+        "fontunderline=\"false\" horizontalalignment=\"1\" verticalalignment=\"1\" "
+        "padding=\"3\" />\r\n"
+        "\t\t</drawing>\r\n"
+        "\t</profile>\r\n"
+        "</profiles>\r\n";
+    writeFile(m_path, windows);
+    ProfileList list = LoadProfilesFile(m_path, nullptr);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]->GetName(), "H\xC3\xB6henweg \xC3\x9F");
+    EXPECT_EQ(list[0]->GetPassword(), "\xE2\x82\xACuro\xC2\xB0");
+    EXPECT_EQ(list[0]->GetText(), "Gr\xC3\xBC\xC3\x9F\r\n\xE2\x82\xAC");
+    // An image that never ran keeps no start time.
+    EXPECT_EQ(list[0]->GetLastStartTime(), "");
+    EXPECT_EQ(list[0]->GetLastFinishTime(), "08:15:04");
+    SaveProfilesFile(m_path, list);
+    EXPECT_EQ(readFile(m_path), windows);
+
+    // Values in UTF-8 and in Windows-1252 side by side: each read as it is meant.
+    writeFile(m_path,
+              "<profiles><profile name=\"Temp\xC3\xA9rature.png\" subject=\"H\xF6henweg\"/>"
+              "</profiles>");
+    list = LoadProfilesFile(m_path, nullptr);
+    EXPECT_EQ(list[0]->GetName(), "Temp\xC3\xA9rature.png");
+    EXPECT_EQ(list[0]->GetSubject(), "H\xC3\xB6henweg");
+
+    // A text outside Windows-1252: the file is UTF-8 and reads back.
+    list[0]->SetName(
+        "\xC5\x81\xC3\xB3"
+        "d\xC5\xBA");
+    SaveProfilesFile(m_path, list);
+    EXPECT_NE(readFile(m_path).find("name=\"\xC5\x81\xC3\xB3"
+                                    "d\xC5\xBA\""),
+              std::string::npos);
+    EXPECT_EQ(LoadProfilesFile(m_path, nullptr)[0]->GetSubject(), "H\xC3\xB6henweg");
+}
+
+TEST_F(ProfilesFileTest, SavesKeepPermissionsAndRefuseReadOnlyLists) {
+    ProfileList list;
+    list.push_back(std::make_unique<CProfile>("Secret", nullptr));
+    SaveProfilesFile(m_path, list);
+    struct stat info {};
+    stat(m_path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);  // it holds passwords
+
+    chmod(m_path.c_str(), 0664);
+    // A save killed half-way left this behind.
+    writeFile(m_path + ".saving-AbC123", "half");
+    SaveProfilesFile(m_path, list);
+    stat(m_path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0664u);
+    EXPECT_FALSE(std::filesystem::exists(m_path + ".saving-AbC123"));
+
+    chmod(m_path.c_str(), 0444);
+    std::string before = readFile(m_path);
+    list[0]->SetName("Changed");
+    try {
+        SaveProfilesFile(m_path, list);
+        FAIL() << "replaced a read-only list";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "The file could not be saved, please save the file under a different name. (" +
+                      m_path + ")");
+    }
+    EXPECT_EQ(readFile(m_path), before);
+}
+
+TEST_F(ProfilesFileTest, AReadingTextShowsTheReadingOfNow) {
+    std::string weather = m_dir.filePath("currdat.lst").toStdString();
+    writeFile(weather, "[outdoor_temperature]\ndeg_c=3.8\n");
+    CSettings::Instance().SetWeatherFilePath(weather);
+    ASSERT_TRUE(CWeatherData::Instance().Reload());
+    writeFile(m_path,
+              "<profiles><profile><drawing width=\"200\" height=\"100\">"
+              "<textdata text=\"stale\" datatype=\"3\" format=\"0\"/>"
+              "</drawing></profile></profiles>");
+    ProfileList list = LoadProfilesFile(m_path, nullptr);
+    auto* text = dynamic_cast<CDrawTextData*>(list[0]->GetDrawing()->Elements().back().get());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetText(),
+              "3.8 \xC2\xB0"
+              "C");
 }
 
 }  // namespace
