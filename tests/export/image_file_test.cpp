@@ -113,6 +113,8 @@ TEST_F(ImageFileTest, ExampleImagesRender) {
         EXPECT_TRUE(image.save(QString::fromStdString(outDir + "/" + example.name + ".png")));
         CImageBuffer file = RenderImage(*example.drawing);
         EXPECT_EQ(decoded(file).size(), image.size()) << example.name;
+        // The PNG of every example holds exactly the rendered pixels.
+        EXPECT_EQ(largestDifference(decoded(EncodePng(image)), image), 0) << example.name;
     }
     // Every kind is in the overview.
     std::set<std::string> tags;
