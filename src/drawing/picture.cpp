@@ -1,5 +1,7 @@
 #include "drawing/picture.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <map>
@@ -36,24 +38,59 @@ QImage LoadBuiltinPicture(int builtinId) {
     return it->second;
 }
 
-QImage LoadPicture(const std::string& path, int builtinId) {
-    if (path.empty()) {
-        return LoadBuiltinPicture(builtinId);
-    }
-    QImageReader reader(QString::fromStdString(path));
+namespace {
+
+// The picture in the file, or a null image when it cannot be used.
+QImage decodePicture(const QString& path) {
+    QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     // Also bounds formats that do not tell their size before decoding.
     reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
     QSize size = reader.size();
     if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels) {
-        return LoadBuiltinPicture(builtinId);
+        return QImage();
     }
     QImage picture = reader.read();
     if (picture.isNull() ||
         static_cast<qint64>(picture.width()) * picture.height() > kMaxPicturePixels) {
-        return LoadBuiltinPicture(builtinId);
+        return QImage();
     }
     return prepareForDrawing(std::move(picture));
+}
+
+struct DecodedFile {
+    QDateTime modified;
+    qint64 size = -1;
+    QImage picture;
+};
+
+}  // namespace
+
+QImage LoadPicture(const std::string& path, int builtinId) {
+    if (path.empty()) {
+        return LoadBuiltinPicture(builtinId);
+    }
+    // Decoded once per process while the file stays the same: a long image list uses the same
+    // few pictures again and again, and copies share the pixels.
+    static std::mutex lock;
+    static std::map<QString, DecodedFile> decoded;
+    QFileInfo file(QString::fromStdString(path));
+    QString key = file.absoluteFilePath();
+    QDateTime modified = file.lastModified();
+    qint64 size = file.size();
+    QImage picture;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        auto it = decoded.find(key);
+        if (it != decoded.end() && it->second.modified == modified && it->second.size == size &&
+            file.exists()) {
+            picture = it->second.picture;
+        } else {
+            picture = decodePicture(key);
+            decoded[key] = DecodedFile{modified, size, picture};
+        }
+    }
+    return picture.isNull() ? LoadBuiltinPicture(builtinId) : picture;
 }
 
 CPictureSlot::CPictureSlot(int builtinId)
