@@ -15,7 +15,9 @@ configure: bootstrap
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Builds the program alone, not the tests and benchmarks.
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target skyvane
 	$(BUILD)/src/app/skyvane render --profiles examples/data.xml --weather examples/currdat.lst --out out
 
 test: build
@@ -50,7 +52,8 @@ sanitize-thread: bootstrap
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = data_file base64 mime_text profiles_file smtp_reply nmcli_output ftp_reply
 
-fuzz: bootstrap
+fuzz:
+	@tools/bootstrap fuzz
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DSKYVANE_FUZZ=ON "-DSKYVANE_SANITIZE=address;undefined" >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) $(addprefix --target fuzz_,$(FUZZ_TARGETS))
