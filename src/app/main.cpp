@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/command_options.h"
+#include "app/desktop_command.h"
 #include "app/export_command.h"
 #include "app/headless_command.h"
 #include "app/render_command.h"
@@ -41,6 +42,9 @@ int run(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
     QString command = arguments.value(0);
+    if (command.isEmpty() || (command == "-minimized" && arguments.size() == 1)) {
+        return runDesktop(argc, argv, !command.isEmpty());
+    }
     if (command == "--version") {
         std::printf("skyvane %s\n", SKYVANE_VERSION);
         return 0;

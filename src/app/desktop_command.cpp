@@ -1,0 +1,35 @@
+#include "app/desktop_command.h"
+
+#include <QApplication>
+#include <cstdio>
+
+#include "base/settings.h"
+#include "gui/mainwindow/main_frame.h"
+#include "gui/mainwindow/single_instance.h"
+
+int runDesktop(int argc, char** argv, bool minimized) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr,
+                     "skyvane: no display to show the window on; on a server run "
+                     "\"skyvane --headless\" (see skyvane --help)\n");
+        return 1;
+    }
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    CSingleInstance instance;
+    if (!instance.Claim()) {
+        // Another start publishes already: show that one instead of exporting twice.
+        if (instance.HandOver()) {
+            return 0;
+        }
+        std::fprintf(stderr, "skyvane: another Skyvane is starting or not answering\n");
+        return 1;
+    }
+    CSettings::Instance().RegisterFirstStart();
+    CMainFrame frame;
+    QObject::connect(&instance, &CSingleInstance::activationRequested, &frame,
+                     &CMainFrame::BringToFront);
+    frame.ShowAtStart(minimized);
+    return application.exec();
+}

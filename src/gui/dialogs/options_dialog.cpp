@@ -1,0 +1,100 @@
+#include "gui/dialogs/options_dialog.h"
+
+#include <QCloseEvent>
+#include <QSystemTrayIcon>
+
+#include "base/lang_string.h"
+#include "base/settings.h"
+#include "gui/widgets/captions.h"
+#include "gui/widgets/file_dialog.h"
+#include "gui/widgets/message_box.h"
+#include "ui_options_dialog.h"
+#include "weather/weather_data.h"
+
+namespace {
+
+constexpr unsigned kTextWeatherFileNotFound = 146;
+constexpr unsigned kTextRestart = 147;
+constexpr unsigned kLanguageNames = 140;
+
+}  // namespace
+
+COptionsDlg::COptionsDlg(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::COptionsDlg>()) {
+    m_ui->setupUi(this);
+    setWindowTitle(Caption(222));
+    ApplyCaptions(this);
+    CSettings& settings = CSettings::Instance();
+    m_ui->startAutomatically->setChecked(settings.GetStartAutomatically() != 0);
+    m_ui->showInSystemTray->setChecked(settings.GetShowInSystemTray() != 0);
+    m_ui->showTooltipHelp->setChecked(settings.GetShowTooltipHelp() != 0);
+    m_ui->drawSelectionRectangle->setChecked(settings.GetDrawSelectionRectangle() != 0);
+    m_ui->snapElements->setChecked(settings.GetSnapElements() != 0);
+    m_ui->snapOffset->setText(QString::number(settings.GetSnapOffset()));
+    m_ui->snapOffset->setEnabled(m_ui->snapElements->isChecked());
+    m_ui->weatherFile->setText(QString::fromStdString(settings.GetWeatherFilePath()));
+    QStringList names = QString::fromStdString(LangString(kLanguageNames)).split(';');
+    const unsigned short ids[] = {1033, 1031, 1036};
+    for (int i = 0; i < 3; ++i) {
+        m_ui->language->addItem(names.value(i), ids[i]);
+    }
+    m_ui->language->setCurrentIndex(m_ui->language->findData(settings.GetLangID()));
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_ui->showInSystemTray->setEnabled(false);
+        m_ui->trayNote->setText(QString::fromStdString(LangString(415)));
+        m_ui->trayNote->setVisible(true);
+    }
+    connect(m_ui->snapElements, &QCheckBox::toggled, m_ui->snapOffset, &QWidget::setEnabled);
+    connect(m_ui->search, &QPushButton::clicked, this, &COptionsDlg::Browse);
+    connect(m_ui->ok, &QPushButton::clicked, this, &COptionsDlg::Confirm);
+    connect(m_ui->cancel, &QPushButton::clicked, this, &QDialog::reject);
+    adjustSize();
+}
+
+COptionsDlg::~COptionsDlg() = default;
+
+void COptionsDlg::Browse() {
+    QString path = CFileDialog::GetOpenFileName(this, m_ui->weatherFile->text(), QString());
+    if (!path.isEmpty()) {
+        m_ui->weatherFile->setText(path);
+    }
+}
+
+void COptionsDlg::closeEvent(QCloseEvent* event) {
+    // The close box confirms, as OK does.
+    event->ignore();
+    Confirm();
+}
+
+void COptionsDlg::Confirm() {
+    CSettings& settings = CSettings::Instance();
+    std::string path = m_ui->weatherFile->text().left(260).toStdString();
+    settings.SetWeatherFilePath(path);
+    bool readable = CWeatherData::Instance().Reload();
+    if (!readable) {
+        CMessageBox::Show(this, LangString(kTextWeatherFileNotFound) + " (" + path + ")",
+                          QMessageBox::Critical);
+    }
+    settings.SetStartAutomatically(m_ui->startAutomatically->isChecked() ? 1 : 0);
+    settings.SetDrawSelectionRectangle(m_ui->drawSelectionRectangle->isChecked() ? 1 : 0);
+    settings.SetSnapElements(m_ui->snapElements->isChecked() ? 1 : 0);
+    if (m_ui->showInSystemTray->isEnabled()) {
+        settings.SetShowInSystemTray(m_ui->showInSystemTray->isChecked() ? 1 : 0);
+    }
+    int tooltips = m_ui->showTooltipHelp->isChecked() ? 1 : 0;
+    bool restart = tooltips != settings.GetShowTooltipHelp();
+    settings.SetShowTooltipHelp(tooltips);
+    if (m_ui->language->currentIndex() >= 0) {
+        auto language = static_cast<unsigned short>(m_ui->language->currentData().toUInt());
+        restart = restart || language != settings.GetLangID();
+        settings.SetLangID(language);
+    }
+    settings.SetSnapOffset(m_ui->snapOffset->text().left(20).toInt());
+    if (!readable) {
+        return;
+    }
+    if (restart) {
+        CMessageBox::Show(this, LangString(kTextRestart), QMessageBox::Warning);
+    }
+    accept();
+}

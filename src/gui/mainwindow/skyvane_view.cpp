@@ -1,0 +1,269 @@
+#include "gui/mainwindow/skyvane_view.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <algorithm>
+#include <filesystem>
+
+#include "base/app_message.h"
+#include "base/lang_string.h"
+#include "base/settings.h"
+#include "base/string_ids.h"
+#include "gui/mainwindow/image_naming.h"
+#include "gui/widgets/captions.h"
+#include "gui/widgets/file_dialog.h"
+#include "gui/widgets/message_box.h"
+#include "ui_skyvane_view.h"
+
+namespace {
+
+constexpr unsigned kTextNewImageName = 171;
+constexpr unsigned kTextDeleteQuestion = 141;
+constexpr unsigned kTextSaveNewImages = 143;
+constexpr unsigned kTextQueuedCannotDeactivate = 191;
+constexpr unsigned kTextActiveCannotDelete = 192;
+
+QString xmlFilter() {
+    return "*.xml";
+}
+
+}  // namespace
+
+CSkyvaneView::CSkyvaneView(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CSkyvaneView>()), m_model(nullptr) {
+    m_ui->setupUi(this);
+    m_model = new CImageListModel(this);
+    m_ui->imageList->setModel(m_model);
+    m_ui->imageList->verticalHeader()->hide();
+    m_ui->imageList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_ui->imageList->horizontalHeader()->setSectionsClickable(false);
+    m_ui->imageList->horizontalHeader()->setHighlightSections(false);
+    m_ui->imageList->setShowGrid(false);
+    m_ui->tabs->setTabText(0, Caption(169));
+    m_ui->tabs->setTabText(1, Caption(170));
+    ApplyCaptions(this);
+    SizeColumns();
+    connect(m_model, &CImageListModel::refused, this, [this] {
+        CMessageBox::Show(this, LangString(kTextQueuedCannotDeactivate), QMessageBox::Critical);
+    });
+    connect(m_model, &CImageListModel::activeChanged, this, [this] { SetModified(true); });
+}
+
+CSkyvaneView::~CSkyvaneView() {
+    Clear();
+}
+
+QTableView* CSkyvaneView::ImageList() const {
+    return m_ui->imageList;
+}
+
+QTabWidget* CSkyvaneView::Tabs() const {
+    return m_ui->tabs;
+}
+
+QScrollArea* CSkyvaneView::CanvasHost() const {
+    return m_ui->canvasHost;
+}
+
+void CSkyvaneView::SizeColumns() {
+    QFontMetrics list = m_ui->imageList->fontMetrics();
+    QFontMetrics header = m_ui->imageList->horizontalHeader()->fontMetrics();
+    auto title = [&](int column) {
+        return header.horizontalAdvance(
+                   m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+               15;
+    };
+    QTableView* view = m_ui->imageList;
+    view->setColumnWidth(CImageListModel::Active, title(CImageListModel::Active) + 10);
+    view->setColumnWidth(CImageListModel::Name, list.horizontalAdvance("Example Profile") + 15);
+    view->setColumnWidth(CImageListModel::Status,
+                         list.horizontalAdvance("Waiting (00:00:00:00)    ") + 15);
+    view->setColumnWidth(CImageListModel::LastStatus, 200);
+    // Sized for the French titles, the longest of the three languages.
+    view->setColumnWidth(
+        CImageListModel::LastStart,
+        header.horizontalAdvance(QString::fromUtf8("Dernière heure de début")) + 15);
+    view->setColumnWidth(CImageListModel::LastFinish,
+                         header.horizontalAdvance(QString::fromUtf8("Dernière heure de fin")) + 15);
+}
+
+void CSkyvaneView::FitNameColumn() {
+    // At least as wide as "Example Profile", wider for longer names up to a limit.
+    int width = m_ui->imageList->fontMetrics().horizontalAdvance("Example Profile") + 15;
+    for (const auto& profile : m_model->Profiles()) {
+        width = std::max(width, m_ui->imageList->fontMetrics().horizontalAdvance(
+                                    QString::fromStdString(profile->GetName())) +
+                                    15);
+    }
+    m_ui->imageList->setColumnWidth(CImageListModel::Name, std::min(width, 250));
+}
+
+CProfile* CSkyvaneView::SelectedProfile() const {
+    QModelIndexList rows = m_ui->imageList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? nullptr : m_model->ProfileAt(rows.front().row());
+}
+
+void CSkyvaneView::SelectRow(int row) {
+    QModelIndex index = m_model->index(row, CImageListModel::Name);
+    m_ui->imageList->setCurrentIndex(index);
+    m_ui->imageList->selectRow(row);
+    m_ui->imageList->scrollTo(index);
+}
+
+void CSkyvaneView::SetModified(bool modified) {
+    if (modified != m_modified) {
+        m_modified = modified;
+        emit modifiedChanged(modified);
+    }
+}
+
+void CSkyvaneView::Clear() {
+    m_model->Reset({});
+}
+
+void CSkyvaneView::SuspendAll() {
+    for (const auto& profile : m_model->Profiles()) {
+        profile->SetSuspended(true);
+    }
+}
+
+void CSkyvaneView::LoadStartList() {
+    std::string opened = CSettings::Instance().GetOpenedFile();
+    std::string path = opened.empty() ? CSettings::GetProgramDirectory() + "SKV/data/data.xml"
+                                      : ProfilesFileToLoad();
+    if (!std::filesystem::exists(path)) {
+        // A first start: an empty list that the first save will create.
+        emit listFileChanged(QString::fromStdString(path));
+        return;
+    }
+    LoadFrom(QString::fromStdString(path));
+}
+
+bool CSkyvaneView::LoadFrom(const QString& path) {
+    ProfileList profiles;
+    try {
+        profiles = LoadProfilesFile(path.toStdString(), this);
+    } catch (const std::runtime_error& error) {
+        CMessageBox::Show(this, error.what(), QMessageBox::Critical);
+        return false;
+    }
+    m_model->Reset(std::move(profiles));
+    FitNameColumn();
+    if (m_model->rowCount() > 0) {
+        SelectRow(0);
+    }
+    SetModified(false);
+    emit listFileChanged(QString::fromStdString(CSettings::Instance().GetOpenedFile()));
+    return true;
+}
+
+void CSkyvaneView::NewImage() {
+    std::vector<std::string> names;
+    for (const auto& profile : m_model->Profiles()) {
+        names.push_back(profile->GetName());
+    }
+    std::string name = NextImageName(LangString(kTextNewImageName), names);
+    m_model->Append(std::make_unique<CProfile>(name, this));
+    SelectRow(m_model->rowCount() - 1);
+    m_ui->imageList->setFocus();
+    SetModified(true);
+}
+
+void CSkyvaneView::DeleteImage() {
+    QModelIndexList rows = m_ui->imageList->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        return;
+    }
+    int row = rows.front().row();
+    if (m_model->ProfileAt(row)->GetActive()) {
+        CMessageBox::Show(this, LangString(kTextActiveCannotDelete), QMessageBox::Warning);
+        return;
+    }
+    if (CMessageBox::Show(this, LangString(kTextDeleteQuestion), QMessageBox::Question,
+                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    m_model->Remove(row);
+    SetModified(true);
+}
+
+void CSkyvaneView::NewList() {
+    if (!SaveList()) {
+        return;
+    }
+    CSettings::Instance().SetOpenedFile("");
+    QString folder = QString::fromStdString(CSettings::GetProgramDirectory()) + "SKV/data/";
+    QDir().mkpath(folder);
+    QDir::setCurrent(folder);
+    Clear();
+    SetModified(false);
+    emit listFileChanged(QString());
+}
+
+void CSkyvaneView::LoadList() {
+    if (!SaveList()) {
+        return;
+    }
+    QString path = CFileDialog::GetOpenFileName(
+        this, QString::fromStdString(CSettings::Instance().GetOpenedFile()), xmlFilter());
+    if (!path.isEmpty()) {
+        LoadFrom(path);
+    }
+}
+
+bool CSkyvaneView::SaveList(const QString& path) {
+    QString file =
+        path.isEmpty() ? QString::fromStdString(CSettings::Instance().GetOpenedFile()) : path;
+    if (file.isEmpty()) {
+        if (m_model->rowCount() == 0) {
+            return true;
+        }
+        switch (CMessageBox::Show(this, LangString(kTextSaveNewImages), QMessageBox::Question,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+            case QMessageBox::Yes:
+                return SaveListAs();
+            case QMessageBox::No:
+                return true;
+            default:
+                return false;
+        }
+    }
+    try {
+        SaveProfilesFile(file.toStdString(), m_model->Profiles());
+    } catch (const std::runtime_error& error) {
+        CMessageBox::Show(this, error.what(), QMessageBox::Critical);
+        return false;
+    }
+    SetModified(false);
+    emit listFileChanged(QString::fromStdString(CSettings::Instance().GetOpenedFile()));
+    return true;
+}
+
+bool CSkyvaneView::SaveListAs() {
+    QString path = CFileDialog::GetSaveFileName(
+        this, QString::fromStdString(CSettings::Instance().GetOpenedFile()), xmlFilter());
+    return !path.isEmpty() && SaveList(path);
+}
+
+bool CSkyvaneView::event(QEvent* event) {
+    if (event->type() != CAppMessageEvent::EventType()) {
+        return QWidget::event(event);
+    }
+    auto* message = static_cast<CAppMessageEvent*>(event);
+    auto* profile = static_cast<CProfile*>(message->lParam);
+    switch (message->message) {
+        case kExportStarted:
+            m_model->Refresh(profile, CImageListModel::LastStart, CImageListModel::LastStart);
+            break;
+        case kProfileStatus:
+            m_model->Refresh(profile, CImageListModel::Status, CImageListModel::Status);
+            break;
+        case kExportSucceeded:
+        case kExportFailed:
+            m_model->Refresh(profile, CImageListModel::LastStatus, CImageListModel::LastFinish);
+            break;
+        default:
+            break;
+    }
+    return true;
+}

@@ -1,0 +1,44 @@
+#include "gui/widgets/captions.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVariant>
+
+#include "base/lang_string.h"
+#include "base/settings.h"
+
+QString Caption(unsigned id) {
+    return QString::fromStdString(CaptionText(LangString(id)));
+}
+
+QString HelpOf(unsigned id) {
+    return QString::fromStdString(HelpText(LangString(id)));
+}
+
+void ApplyCaptions(QWidget* window) {
+    bool tooltips = CSettings::Instance().GetShowTooltipHelp() != 0;
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.prepend(window);
+    for (QWidget* widget : widgets) {
+        QVariant id = widget->property("textId");
+        if (!id.isValid()) {
+            continue;
+        }
+        auto textId = id.toUInt();
+        QString caption = Caption(textId);
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            button->setText(caption);
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            label->setText(caption);
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            group->setTitle(caption);
+        }
+        QString help = HelpOf(textId);
+        // Help texts wrap at about 300 pixels: rich text lets the tooltip break its lines.
+        widget->setToolTip(tooltips && !help.isEmpty()
+                               ? "<p style='white-space:pre-wrap; max-width:300px'>" +
+                                     help.toHtmlEscaped() + "</p>"
+                               : QString());
+    }
+}
