@@ -81,8 +81,9 @@ check "export names a missing list and how to give another" \
 
 "$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" 2>/dev/null &
 pid=$!
-for _ in $(seq 1 50); do
-    grep -q 'Export of "Banner"' "$scratch/headless.log" 2>/dev/null && break
+for _ in $(seq 1 300); do
+    grep -q 'Export of "Banner" failed' "$scratch/headless.log" 2>/dev/null &&
+        grep -q 'Export of "Station overview" failed' "$scratch/headless.log" && break
     sleep 0.1
 done
 kill -TERM "$pid"

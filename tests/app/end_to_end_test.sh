@@ -62,7 +62,7 @@ printf '[General]\nWeatherFilePath=%s/list/currdat.lst\nStartAutomatically=0\n' 
 
 "$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" 2>/dev/null &
 pid=$!
-for _ in $(seq 1 150); do
+for _ in $(seq 1 300); do
     [ "$(grep -c 'succeeded\|failed:' "$scratch/headless.log")" -ge 4 ] && break
     sleep 0.1
 done
