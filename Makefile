@@ -15,10 +15,11 @@ configure: bootstrap
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Builds the program alone, not the tests and benchmarks.
+# Builds the program alone, not the tests and benchmarks, and starts it on a copy of the
+# examples (without a display: renders them into out/).
 run: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target skyvane
-	$(BUILD)/src/app/skyvane render --profiles examples/data.xml --weather examples/currdat.lst --out out
+	@tools/run_examples $(BUILD)/src/app/skyvane
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -27,6 +28,7 @@ bench: build
 	$(BUILD)/bench/bench_weather --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_render --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_engine --benchmark_min_time=0.2
+	$(BUILD)/bench/bench_gui
 	$(BUILD)/bench/bench_mail --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_publish --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tools/headless_memory $(BUILD)/src/app/skyvane
