@@ -2,14 +2,13 @@
 // one-second ticks of many active images.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "base/settings.h"
+#include "cpu_time.h"
 #include "profiles/profiles_file.h"
 #include "scratch_home.h"
 #include "support/example_drawings.h"
@@ -60,13 +59,6 @@ void BM_Save200Profiles(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Save200Profiles)->Unit(benchmark::kMillisecond);
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // 500 active images ticking on their timers for 10 seconds; CPU time per tick and image.
 void BM_Ticking500Images(benchmark::State& state) {

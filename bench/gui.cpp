@@ -2,8 +2,6 @@
 // CPU it takes per second while 500 active images tick with the window shown.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QEventLoop>
 #include <QTableView>
@@ -11,6 +9,7 @@
 #include <QTimer>
 
 #include "base/settings.h"
+#include "cpu_time.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
 #include "scratch_home.h"
@@ -54,13 +53,6 @@ class PaintCounter : public QObject {
     }
     int paints = 0;
 };
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 void BM_OpenMainWindow200Images(benchmark::State& state) {
     CSettings::Instance().SetOpenedFile(writeList(200, false));

@@ -17,5 +17,7 @@ class CFileDialog {
     static void AnswerNext(const QString& fileName);
 
   private:
+    // The next queued answer; false when none is queued.
+    static bool TakeAnswer(QString& answer);
     static std::deque<QString>& Answers();
 };

@@ -1,0 +1,11 @@
+// The processor time this process has used so far, for benchmarks that measure CPU per second.
+#pragma once
+
+#include <sys/resource.h>
+
+inline double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
