@@ -109,6 +109,19 @@ CDrawObj* CDrawing::FindElementAt(int x, int y) const {
     return m_background;
 }
 
+bool CDrawing::MoveElement(CDrawObj* element, int index) {
+    auto it = std::find_if(m_elements.begin(), m_elements.end(),
+                           [element](const auto& held) { return held.get() == element; });
+    if (it == m_elements.end() || element == m_background) {
+        return false;
+    }
+    std::unique_ptr<CDrawObj> moved = std::move(*it);
+    m_elements.erase(it);
+    index = std::clamp(index, 1, static_cast<int>(m_elements.size()));
+    m_elements.insert(m_elements.begin() + index, std::move(moved));
+    return true;
+}
+
 CDrawObj* CDrawing::FindOverlapping(const CRect& rect, const CDrawObj* skip, CRect* overlap) const {
     for (auto it = m_elements.rbegin(); it != m_elements.rend(); ++it) {
         CDrawObj* element = it->get();

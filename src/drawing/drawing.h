@@ -48,6 +48,9 @@ class CDrawing {
 
     // Destroys the element; false for the background or an element of another drawing.
     bool RemoveElement(CDrawObj* element);
+    // Moves the element to that place of the stack (1 is just above the background, the last
+    // place the top); false for the background or an element of another drawing.
+    bool MoveElement(CDrawObj* element, int index);
     bool Contains(const CDrawObj* element) const;
     // The topmost element that the point hits; the background when no other does.
     CDrawObj* FindElementAt(int x, int y) const;
@@ -67,6 +70,8 @@ class CDrawing {
     void SetImageFormat(int format) { m_imageformat = format; }
     CDrawBackground* GetBackground() const { return m_background; }
     QObject* GetView() const { return m_view; }
+    // The window that receives repaint requests and change notices; null for none.
+    void SetView(QObject* view) { m_view = view; }
     CProfile* GetProfile() const { return m_profile; }
     const std::vector<std::unique_ptr<CDrawObj>>& Elements() const { return m_elements; }
 

@@ -140,11 +140,15 @@ ProfileList LoadProfilesFile(const std::string& givenPath, QObject* view) {
         throw fileError(kTextLoadError, path);
     }
     decodeValues(document);
+    std::vector<pugi::xml_node> elements;
+    collectProfiles(document, elements);
+    // Some other XML file: taken as the list, the next save would replace it.
+    if (elements.empty() && std::string_view(document.document_element().name()) != "profiles") {
+        throw fileError(kTextLoadError, path);
+    }
     CSettings::Instance().SetOpenedFile(path);
     std::filesystem::current_path(folderOf(path));
 
-    std::vector<pugi::xml_node> elements;
-    collectProfiles(document, elements);
     ProfileList profiles;
     for (const pugi::xml_node& element : elements) {
         auto profile = std::make_unique<CProfile>("", view);

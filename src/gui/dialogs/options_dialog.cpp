@@ -20,7 +20,10 @@ constexpr unsigned kLanguageNames = 140;
 }  // namespace
 
 COptionsDlg::COptionsDlg(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::COptionsDlg>()) {
+    : QDialog(parent),
+      m_ui(std::make_unique<Ui::COptionsDlg>()),
+      m_tooltipsAtOpen(CSettings::Instance().GetShowTooltipHelp()),
+      m_languageAtOpen(CSettings::Instance().GetLangID()) {
     m_ui->setupUi(this);
     setWindowTitle(Caption(222));
     ApplyCaptions(this);
@@ -82,11 +85,11 @@ void COptionsDlg::Confirm() {
         settings.SetShowInSystemTray(m_ui->showInSystemTray->isChecked() ? 1 : 0);
     }
     int tooltips = m_ui->showTooltipHelp->isChecked() ? 1 : 0;
-    bool restart = tooltips != settings.GetShowTooltipHelp();
+    bool restart = tooltips != m_tooltipsAtOpen;
     settings.SetShowTooltipHelp(tooltips);
     if (m_ui->language->currentIndex() >= 0) {
         auto language = static_cast<unsigned short>(m_ui->language->currentData().toUInt());
-        restart = restart || language != settings.GetLangID();
+        restart = restart || language != m_languageAtOpen;
         settings.SetLangID(language);
     }
     settings.SetSnapOffset(m_ui->snapOffset->text().left(20).toInt());

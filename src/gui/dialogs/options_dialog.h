@@ -26,4 +26,8 @@ class COptionsDlg : public QDialog {
     void Browse();
 
     std::unique_ptr<Ui::COptionsDlg> m_ui;
+    // As they were when the dialog opened: an OK refused for the weather file stores the
+    // settings already, and the next OK must still know that a restart is needed.
+    int m_tooltipsAtOpen;
+    unsigned short m_languageAtOpen;
 };

@@ -9,6 +9,9 @@
 #include "base/lang_string.h"
 #include "base/settings.h"
 #include "base/string_ids.h"
+#include "gui/canvas/canvas_view.h"
+#include "gui/canvas/drawing_change.h"
+#include "gui/canvas/drawing_snapshot.h"
 #include "gui/mainwindow/image_naming.h"
 #include "gui/widgets/captions.h"
 #include "gui/widgets/file_dialog.h"
@@ -30,8 +33,12 @@ QString xmlFilter() {
 }  // namespace
 
 CSkyvaneView::CSkyvaneView(QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CSkyvaneView>()), m_model(nullptr) {
+    : QWidget(parent),
+      m_ui(std::make_unique<Ui::CSkyvaneView>()),
+      m_model(nullptr),
+      m_canvas(new CCanvasView) {
     m_ui->setupUi(this);
+    m_ui->canvasHost->setWidget(m_canvas);
     m_model = new CImageListModel(this);
     m_ui->imageList->setModel(m_model);
     m_ui->imageList->verticalHeader()->hide();
@@ -46,7 +53,60 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     connect(m_model, &CImageListModel::refused, this, [this] {
         CMessageBox::Show(this, LangString(kTextQueuedCannotDeactivate), QMessageBox::Critical);
     });
-    connect(m_model, &CImageListModel::activeChanged, this, [this] { SetModified(true); });
+    connect(m_model, &CImageListModel::activeChanged, this, [this](int row) {
+        SetModified(true);
+        if (m_model->ProfileAt(row) == SelectedProfile()) {
+            ShowSelected();
+        }
+    });
+    connect(m_ui->imageList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CSkyvaneView::ShowSelected);
+    connect(m_canvas, &CCanvasView::editWhileActiveRequested, this, [this] {
+        int row = m_model->RowOf(m_canvas->Profile());
+        m_model->setData(m_model->index(row, CImageListModel::Active), Qt::Unchecked,
+                         Qt::CheckStateRole);
+    });
+    connect(m_canvas, &CCanvasView::selectionChanged, this, [this](CDrawObj*, bool keepTab) {
+        if (!keepTab) {
+            m_ui->tabs->setCurrentIndex(0);
+        }
+    });
+    connect(m_canvas, &CCanvasView::aboutToChange, this,
+            [this] { m_before = DrawingXml(*m_canvas->Drawing()); });
+    connect(m_canvas, &CCanvasView::changed, this, [this] {
+        CProfile* profile = m_canvas->Profile();
+        CDrawing* drawing = m_canvas->Drawing();
+        StackOf(profile)->push(
+            new CDrawingChange(drawing, m_before, DrawingXml(*drawing), [this, profile] {
+                if (m_canvas->Profile() == profile) {
+                    m_canvas->ShowImage(profile, profile->GetActive());
+                }
+                SetModified(true);
+            }));
+        SetModified(true);
+    });
+}
+
+void CSkyvaneView::ShowSelected() {
+    CProfile* profile = SelectedProfile();
+    m_canvas->ShowImage(profile, profile != nullptr && profile->GetActive());
+    m_undo.setActiveStack(profile != nullptr ? StackOf(profile) : nullptr);
+}
+
+QUndoStack* CSkyvaneView::StackOf(CProfile* profile) {
+    std::unique_ptr<QUndoStack>& stack = m_stacks[profile];
+    if (!stack) {
+        stack = std::make_unique<QUndoStack>();
+        m_undo.addStack(stack.get());
+    }
+    return stack.get();
+}
+
+void CSkyvaneView::ForgetHistory(CProfile* profile) {
+    if (m_canvas->Profile() == profile) {
+        m_canvas->ShowImage(nullptr, false);
+    }
+    m_stacks.erase(profile);
 }
 
 CSkyvaneView::~CSkyvaneView() {
@@ -118,6 +178,8 @@ void CSkyvaneView::SetModified(bool modified) {
 }
 
 void CSkyvaneView::Clear() {
+    m_canvas->ShowImage(nullptr, false);
+    m_stacks.clear();
     m_model->Reset({});
 }
 
@@ -132,8 +194,12 @@ void CSkyvaneView::LoadStartList() {
     std::string path = opened.empty() ? CSettings::GetProgramDirectory() + "SKV/data/data.xml"
                                       : ProfilesFileToLoad();
     if (!std::filesystem::exists(path)) {
-        // A first start: an empty list that the first save will create.
-        emit listFileChanged(QString::fromStdString(path));
+        // Nothing to load yet. A named list that is gone gives way to the default one, which
+        // the first save creates; after New there is no list file until Save As.
+        if (!opened.empty()) {
+            CSettings::Instance().SetOpenedFile(path);
+        }
+        emit listFileChanged(QString::fromStdString(CSettings::Instance().GetOpenedFile()));
         return;
     }
     LoadFrom(QString::fromStdString(path));
@@ -147,6 +213,7 @@ bool CSkyvaneView::LoadFrom(const QString& path) {
         CMessageBox::Show(this, error.what(), QMessageBox::Critical);
         return false;
     }
+    Clear();
     m_model->Reset(std::move(profiles));
     FitNameColumn();
     if (m_model->rowCount() > 0) {
@@ -183,6 +250,7 @@ void CSkyvaneView::DeleteImage() {
                           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
+    ForgetHistory(m_model->ProfileAt(row));
     m_model->Remove(row);
     SetModified(true);
 }

@@ -2,14 +2,18 @@
 // Export tabs below. Owns the images and answers the messages of their schedules and exports.
 #pragma once
 
+#include <QUndoGroup>
 #include <QWidget>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "gui/mainwindow/image_list_model.h"
 
 namespace Ui {
 class CSkyvaneView;
 }
+class CCanvasView;
 class QTableView;
 class QTabWidget;
 class QScrollArea;
@@ -43,6 +47,9 @@ class CSkyvaneView : public QWidget {
     QTableView* ImageList() const;
     QTabWidget* Tabs() const;
     QScrollArea* CanvasHost() const;
+    CCanvasView* Canvas() const { return m_canvas; }
+    // The undo history of the image shown (each image keeps its own).
+    QUndoGroup& UndoGroup() { return m_undo; }
     // The image of the selected row; null when none is selected.
     CProfile* SelectedProfile() const;
     void SelectRow(int row);
@@ -60,9 +67,17 @@ class CSkyvaneView : public QWidget {
     // Loads path into the list; false (with the load message) leaves the list as it was.
     bool LoadFrom(const QString& path);
     void SizeColumns();
+    // Shows the selected image on the canvas, read-only while it is active.
+    void ShowSelected();
+    QUndoStack* StackOf(CProfile* profile);
+    void ForgetHistory(CProfile* profile);
     void FitNameColumn();
 
     std::unique_ptr<Ui::CSkyvaneView> m_ui;
     CImageListModel* m_model;
+    CCanvasView* m_canvas;
+    QUndoGroup m_undo;
+    std::map<CProfile*, std::unique_ptr<QUndoStack>> m_stacks;
+    std::string m_before;
     bool m_modified = false;
 };

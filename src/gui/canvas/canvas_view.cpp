@@ -1,0 +1,439 @@
+#include "gui/canvas/canvas_view.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "base/app_message.h"
+#include "base/lang_string.h"
+#include "base/settings.h"
+#include "drawing/painter_canvas.h"
+#include "gui/canvas/tracker_geometry.h"
+#include "gui/widgets/captions.h"
+#include "gui/widgets/message_box.h"
+#include "profiles/profile.h"
+
+namespace {
+
+constexpr unsigned kTextDeactivateToEdit = 142;
+constexpr unsigned kRemoveCommand = 236;
+constexpr unsigned kBringToFront = 418;
+constexpr unsigned kSendToBack = 419;
+
+QRect toQRect(const CRect& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+
+Qt::CursorShape cursorOf(int handle) {
+    switch (handle) {
+        case kTopLeft:
+        case kBottomRight:
+            return Qt::SizeFDiagCursor;
+        case kTopRight:
+        case kBottomLeft:
+            return Qt::SizeBDiagCursor;
+        case kTop:
+        case kBottom:
+            return Qt::SizeVerCursor;
+        case kLeft:
+        case kRight:
+            return Qt::SizeHorCursor;
+        case kInside:
+            return Qt::SizeAllCursor;
+        default:
+            return Qt::ArrowCursor;
+    }
+}
+
+}  // namespace
+
+CCanvasView::CCanvasView(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::ClickFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(0, 0);
+}
+
+CCanvasView::~CCanvasView() {
+    if (m_drawing != nullptr) {
+        m_drawing->SetView(nullptr);
+    }
+}
+
+void CCanvasView::ShowImage(CProfile* profile, bool readOnly) {
+    if (m_drawing != nullptr) {
+        m_drawing->SetView(nullptr);
+    }
+    m_profile = profile;
+    m_drawing = profile != nullptr ? profile->GetDrawing() : nullptr;
+    m_readOnly = readOnly;
+    m_tracking = false;
+    m_selected = nullptr;
+    m_hasTracker = false;
+    if (m_drawing != nullptr) {
+        m_drawing->SetView(this);
+        resize(m_drawing->GetWidth(), m_drawing->GetHeight());
+        Select(m_drawing->GetBackground(), true);
+    } else {
+        resize(0, 0);
+        emit selectionChanged(nullptr, true);
+    }
+    update();
+}
+
+bool CCanvasView::IsPicture(const CDrawObj* element) const {
+    return dynamic_cast<const CDrawImage*>(element) != nullptr;
+}
+
+int CCanvasView::StackIndex(const CDrawObj* element) const {
+    const auto& elements = m_drawing->Elements();
+    for (size_t i = 0; i < elements.size(); ++i) {
+        if (elements[i].get() == element) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void CCanvasView::MakeTracker() {
+    m_hasTracker = m_selected != nullptr && m_drawing != nullptr &&
+                   m_selected != m_drawing->GetBackground() && !m_readOnly;
+    if (!m_hasTracker) {
+        return;
+    }
+    bool line = dynamic_cast<CDrawLine*>(m_selected) != nullptr;
+    m_trackerRect = m_selected->GetRect();
+    m_handleMask = line ? LineHandleMask() : RectHandleMask(m_trackerRect);
+    m_dotted = !line && CSettings::Instance().GetDrawSelectionRectangle() != 0;
+    m_snap = CSettings::Instance().GetSnapElements() != 0;
+}
+
+void CCanvasView::Select(CDrawObj* element, bool keepTab) {
+    if (m_drawing == nullptr) {
+        return;
+    }
+    m_selected = element != nullptr ? element : m_drawing->GetBackground();
+    MakeTracker();
+    update();
+    emit selectionChanged(m_selected, keepTab);
+}
+
+void CCanvasView::Deselect() {
+    m_hasTracker = false;
+    m_selected = m_drawing != nullptr ? m_drawing->GetBackground() : nullptr;
+    update();
+}
+
+void CCanvasView::ElementChanged() {
+    if (m_hasTracker && m_selected != nullptr) {
+        m_trackerRect = m_selected->GetRect();
+        update();
+    }
+}
+
+CDrawObj* CCanvasView::Insert(unsigned commandId) {
+    if (m_drawing == nullptr) {
+        return nullptr;
+    }
+    if (m_readOnly) {
+        if (CMessageBox::Show(this, LangString(kTextDeactivateToEdit), QMessageBox::Question,
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+            return nullptr;
+        }
+        emit editWhileActiveRequested();
+        if (m_readOnly) {
+            return nullptr;
+        }
+    }
+    emit aboutToChange();
+    CDrawObj* element = nullptr;
+    switch (commandId) {
+        case 231:
+            element = m_drawing->AddTextData();
+            break;
+        case 313:
+            element = m_drawing->AddTextWeather();
+            break;
+        case 314:
+            element = m_drawing->AddTextTendency();
+            break;
+        case 315:
+            element = m_drawing->AddTextStormWarning();
+            break;
+        case 202:
+            element = m_drawing->AddTextSimple();
+            break;
+        case 281:
+            element = m_drawing->AddLine();
+            break;
+        case 232:
+            element = m_drawing->AddImageWeather();
+            break;
+        case 260:
+            element = m_drawing->AddImageWeatherTendency();
+            break;
+        case 262:
+            element = m_drawing->AddImageStormWarning();
+            break;
+        case 203:
+            element = m_drawing->AddImageSimple();
+            break;
+        default:
+            return nullptr;
+    }
+    Deselect();
+    Select(element);
+    emit changed();
+    return element;
+}
+
+void CCanvasView::RemoveSelected() {
+    if (m_drawing == nullptr || m_readOnly || m_selected == m_drawing->GetBackground()) {
+        return;
+    }
+    emit aboutToChange();
+    m_drawing->RemoveElement(m_selected);
+    Deselect();
+    emit selectionChanged(m_selected, false);
+    emit changed();
+}
+
+void CCanvasView::BringToFront() {
+    if (m_drawing == nullptr || m_readOnly || m_selected == m_drawing->GetBackground()) {
+        return;
+    }
+    emit aboutToChange();
+    m_drawing->MoveElement(m_selected, static_cast<int>(m_drawing->Elements().size()) - 1);
+    update();
+    emit changed();
+}
+
+void CCanvasView::SendToBack() {
+    if (m_drawing == nullptr || m_readOnly || m_selected == m_drawing->GetBackground()) {
+        return;
+    }
+    emit aboutToChange();
+    // Just above the background, which covers the whole image.
+    m_drawing->MoveElement(m_selected, 1);
+    update();
+    emit changed();
+}
+
+void CCanvasView::ApplyRect(CRect rect) {
+    if (dynamic_cast<CDrawLine*>(m_selected) == nullptr) {
+        rect = ShiftIntoImage(rect, m_drawing->GetWidth(), m_drawing->GetHeight());
+    }
+    if (rect == m_selected->GetRect()) {
+        MakeTracker();
+        update();
+        return;
+    }
+    emit aboutToChange();
+    m_selected->SetRect(rect);
+    Select(m_selected, true);
+    emit changed();
+}
+
+bool CCanvasView::event(QEvent* event) {
+    if (event->type() == CAppMessageEvent::EventType()) {
+        auto* message = static_cast<CAppMessageEvent*>(event);
+        if (message->message == kElementChanged) {
+            ElementChanged();
+        } else if (message->message == kRedrawRequest) {
+            update();
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CCanvasView::paintEvent(QPaintEvent*) {
+    // Painted into an image first, so the tracker and the elements never flicker.
+    QImage buffer(size(), QImage::Format_RGB32);
+    buffer.fill(palette().color(QPalette::Button));
+    if (m_drawing != nullptr) {
+        QPainter painter(&buffer);
+        CPainterCanvas canvas(painter, width(), height());
+        for (const auto& element : m_drawing->Elements()) {
+            // The tracker just before its element: what lies above covers the frame.
+            if (element.get() == m_selected && m_hasTracker) {
+                CRect rect = m_tracking ? m_trackerRect : m_selected->GetRect();
+                painter.save();
+                if (m_dotted) {
+                    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+                    painter.setBrush(Qt::NoBrush);
+                    painter.drawRect(toQRect(rect.Normalized()));
+                }
+                for (int handle = kTopLeft; handle <= kLeft; ++handle) {
+                    if (m_handleMask & (1u << handle)) {
+                        painter.fillRect(toQRect(HandleSquare(rect, handle)), Qt::black);
+                    }
+                }
+                painter.restore();
+            }
+            element->Draw(canvas, 1);
+        }
+        if (m_tracking) {
+            // The rubber band while dragging.
+            painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(toQRect(m_trackerRect.Normalized()));
+        }
+    }
+    QPainter(this).drawImage(0, 0, buffer);
+}
+
+void CCanvasView::mousePressEvent(QMouseEvent* event) {
+    if (m_drawing == nullptr) {
+        return;
+    }
+    setFocus();
+    if (m_readOnly) {
+        if (CMessageBox::Show(this, LangString(kTextDeactivateToEdit), QMessageBox::Question,
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+            emit editWhileActiveRequested();
+        }
+        return;
+    }
+    QPoint p = event->position().toPoint();
+    CDrawObj* hit = m_drawing->FindElementAt(p.x(), p.y());
+    int handle = m_hasTracker ? HandleAt(m_trackerRect, m_handleMask, p.x(), p.y()) : kNoHandle;
+    if (m_hasTracker && handle == kNoHandle) {
+        Deselect();
+    }
+    if (!m_hasTracker) {
+        Select(hit);
+        handle = m_hasTracker ? HandleAt(m_trackerRect, m_handleMask, p.x(), p.y()) : kNoHandle;
+        if (!m_hasTracker || handle == kNoHandle) {
+            update();
+            return;
+        }
+    }
+    bool rightAlone = event->button() == Qt::RightButton && event->buttons() == Qt::RightButton &&
+                      event->modifiers() == Qt::NoModifier;
+    if (rightAlone) {
+        ShowContextMenu(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    // An element that covers part of the selected one takes the click.
+    if (hit != m_selected && StackIndex(hit) > StackIndex(m_selected)) {
+        Deselect();
+        Select(hit);
+        handle = HandleAt(m_trackerRect, m_handleMask, p.x(), p.y());
+        if (handle == kNoHandle) {
+            return;
+        }
+    }
+    m_tracking = true;
+    m_trackHandle = handle;
+    m_trackStart = p;
+    m_trackStartRect = m_trackerRect;
+    m_ratio = IsPicture(m_selected) ? AspectRatio(m_trackStartRect) : 0;
+    grabMouse();
+}
+
+void CCanvasView::mouseMoveEvent(QMouseEvent* event) {
+    QPoint p = event->position().toPoint();
+    if (!m_tracking) {
+        UpdateCursor(p);
+        return;
+    }
+    QPoint offset = p - m_trackStart;
+    CRect rect = DraggedRect(m_trackStartRect, m_trackHandle, offset.x(), offset.y());
+    if (m_snap) {
+        rect = SnapRect(m_trackHandle, rect, CSettings::Instance().GetSnapOffset(), *m_drawing,
+                        m_selected);
+    }
+    if (m_ratio > 0) {
+        rect = AdjustRect(m_trackHandle, rect, m_ratio);
+    }
+    m_trackerRect = rect;
+    update();
+}
+
+void CCanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_tracking || event->button() != Qt::LeftButton) {
+        return;
+    }
+    m_tracking = false;
+    releaseMouse();
+    if (m_trackerRect == m_trackStartRect) {
+        update();
+        return;
+    }
+    ApplyRect(m_trackerRect);
+}
+
+void CCanvasView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_tracking) {
+        // Back to where the drag began; nothing changed.
+        m_tracking = false;
+        releaseMouse();
+        m_trackerRect = m_trackStartRect;
+        update();
+        return;
+    }
+    if (m_drawing == nullptr || m_readOnly || !m_hasTracker || m_tracking) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    int dx = 0;
+    int dy = 0;
+    switch (event->key()) {
+        case Qt::Key_Delete:
+            RemoveSelected();
+            return;
+        case Qt::Key_Left:
+            dx = -step;
+            break;
+        case Qt::Key_Right:
+            dx = step;
+            break;
+        case Qt::Key_Up:
+            dy = -step;
+            break;
+        case Qt::Key_Down:
+            dy = step;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    ApplyRect(DraggedRect(m_selected->GetRect(), kInside, dx, dy));
+}
+
+void CCanvasView::ShowContextMenu(const QPoint& at) {
+    QMenu menu(this);
+    QAction* front = menu.addAction(Caption(kBringToFront));
+    QAction* back = menu.addAction(Caption(kSendToBack));
+    menu.addSeparator();
+    QAction* remove = menu.addAction(Caption(kRemoveCommand));
+    QAction* chosen = menu.exec(at);
+    if (chosen == remove) {
+        RemoveSelected();
+    } else if (chosen == front) {
+        BringToFront();
+    } else if (chosen == back) {
+        SendToBack();
+    }
+}
+
+void CCanvasView::UpdateCursor(const QPoint& at) {
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (m_hasTracker && m_drawing != nullptr) {
+        int handle = HandleAt(m_trackerRect, m_handleMask, at.x(), at.y());
+        CDrawObj* under = m_drawing->FindElementAt(at.x(), at.y());
+        // Only where the selected element is not covered by another.
+        if (handle != kNoHandle && StackIndex(under) <= StackIndex(m_selected)) {
+            shape = cursorOf(handle);
+        } else if (handle != kNoHandle && handle != kInside) {
+            shape = cursorOf(handle);
+        }
+    }
+    setCursor(shape);
+}

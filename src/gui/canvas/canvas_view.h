@@ -1,0 +1,86 @@
+// The canvas: the selected image's drawing at its real size, the selected element with its
+// tracker, moving and resizing with the mouse (with snapping and kept aspect ratios), the
+// insert commands, Remove and the stack order from the context menu, and the keyboard.
+#pragma once
+
+#include <QWidget>
+
+#include "drawing/drawing.h"
+
+class CProfile;
+
+class CCanvasView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CCanvasView(QWidget* parent = nullptr);
+    ~CCanvasView() override;
+
+    // Shows the image's drawing (none for null) and selects its background; read-only while
+    // the image is active.
+    void ShowImage(CProfile* profile, bool readOnly);
+    CProfile* Profile() const { return m_profile; }
+    CDrawing* Drawing() const { return m_drawing; }
+    bool IsReadOnly() const { return m_readOnly; }
+
+    // Selects the element (the background for null); a tracker for all but the background.
+    void Select(CDrawObj* element, bool keepTab = false);
+    // The background becomes the selected element; no notice.
+    void Deselect();
+    CDrawObj* Selected() const { return m_selected; }
+    // The tracker's rectangle; empty when there is no tracker.
+    CRect TrackerRect() const { return m_hasTracker ? m_trackerRect : CRect{}; }
+
+    // One of the ten insert commands, by its command id; the new element is selected.
+    CDrawObj* Insert(unsigned commandId);
+    // Removes the selected element (never the background).
+    void RemoveSelected();
+    // Puts the selected element on top of all others, or just above the background.
+    void BringToFront();
+    void SendToBack();
+
+    // Re-reads the selected element's rectangle after a pane changed it.
+    void ElementChanged();
+
+  signals:
+    // The selected element changed; keepTab asks the main view to leave the tab as it is.
+    void selectionChanged(CDrawObj* element, bool keepTab);
+    // The drawing is about to change; changed follows when it has.
+    void aboutToChange();
+    void changed();
+    // A click while read-only: the user may want to deactivate the image to edit it.
+    void editWhileActiveRequested();
+
+  protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void MakeTracker();
+    void ShowContextMenu(const QPoint& at);
+    // Stores the rectangle (kept inside the image unless it is a line) and selects again.
+    void ApplyRect(CRect rect);
+    void UpdateCursor(const QPoint& at);
+    bool IsPicture(const CDrawObj* element) const;
+    int StackIndex(const CDrawObj* element) const;
+
+    CProfile* m_profile = nullptr;
+    CDrawing* m_drawing = nullptr;
+    CDrawObj* m_selected = nullptr;
+    bool m_readOnly = false;
+
+    bool m_hasTracker = false;
+    CRect m_trackerRect;
+    unsigned m_handleMask = 0;
+    bool m_dotted = false;
+    bool m_snap = false;
+
+    bool m_tracking = false;
+    int m_trackHandle = -1;
+    QPoint m_trackStart;
+    CRect m_trackStartRect;
+    double m_ratio = 0;
+};

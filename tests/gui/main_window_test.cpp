@@ -1,0 +1,374 @@
+// The main window driven as a user drives it: menu commands, clicks into the image list and
+// answers to its questions, over image lists and weather files in temporary folders.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStyleOptionViewItem>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+
+#include "base/clock.h"
+#include "base/settings.h"
+#include "gui/mainwindow/image_naming.h"
+#include "gui/mainwindow/main_frame.h"
+#include "gui/mainwindow/skyvane_view.h"
+#include "gui/widgets/file_dialog.h"
+#include "gui/widgets/message_box.h"
+#include "support/ftp_server.h"
+#include "support/test_files.h"
+#include "weather/weather_data.h"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::StartsWith;
+using Names = std::vector<std::string>;
+using Model = CImageListModel;
+
+// Menu commands by their string ids.
+constexpr unsigned kNewList = 249, kLoadList = 250, kSave = 57603, kMinimize = 273, kNewImage = 238,
+                   kDeleteImage = 221;
+
+// A weather file with readings of unixSeconds (the file counts seconds from 1900, less 16).
+std::string weatherAt(std::int64_t unixSeconds) {
+    return "[time]\nlast_actualisation=" + std::to_string(unixSeconds + 2208988784) +
+           "\n[weather_picture]\nnumber=2\n";
+}
+
+class MainWindowTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        CSettings& settings = CSettings::Instance();
+        settings.SetLangID(1033);
+        settings.SetShowInSystemTray(1);
+        settings.SetWindowMinimized(0);
+        writeFile(m_weather, weatherAt(Clock::NowSeconds()));
+        settings.SetWeatherFilePath(m_weather);
+        CWeatherData::Instance().Reload();
+        SaveProfilesFile(m_list, ProfileList{});  // an empty list, now the OpenedFile
+        CMessageBox::Shown().clear();
+    }
+    void TearDown() override {
+        QDir::setCurrent(m_startFolder);
+        if (!m_hadDefaultFolder) {  // made by "New list" or a save beside the program
+            std::error_code ignored;
+            std::filesystem::remove_all(m_defaultFolder, ignored);
+        }
+    }
+
+    // The main window as the program shows it, over the list named by OpenedFile.
+    std::unique_ptr<CMainFrame> openWindow() {
+        auto frame = std::make_unique<CMainFrame>();
+        frame->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        return frame;
+    }
+    static QVariant cell(CMainFrame& frame, int row, int column, int role = Qt::DisplayRole) {
+        return frame.View()->Model().index(row, column).data(role);
+    }
+    static std::string text(CMainFrame& frame, int row, int column, int role = Qt::DisplayRole) {
+        return cell(frame, row, column, role).toString().toStdString();
+    }
+    static bool ticked(CMainFrame& frame, int row) {
+        return cell(frame, row, Model::Active, Qt::CheckStateRole).toInt() == Qt::Checked;
+    }
+    static Names names(CMainFrame& frame) {
+        Names names;
+        for (const auto& profile : frame.View()->Model().Profiles()) {
+            names.push_back(profile->GetName());
+        }
+        return names;
+    }
+    // A click into a cell of the image list: into the check box in the first column.
+    static void click(CMainFrame& frame, int row, int column) {
+        QTableView* list = frame.View()->ImageList();
+        QStyleOptionViewItem option;
+        option.initFrom(list->viewport());
+        option.rect = list->visualRect(list->model()->index(row, column));
+        option.features = QStyleOptionViewItem::HasCheckIndicator;
+        QRect box =
+            list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          column == Model::Active ? box.center() : option.rect.center());
+    }
+
+    QString m_startFolder = QDir::currentPath();
+    std::string m_defaultFolder = CSettings::GetProgramDirectory() + "SKV";
+    bool m_hadDefaultFolder = std::filesystem::exists(m_defaultFolder);
+    QTemporaryDir m_dir;
+    std::string m_weather = m_dir.filePath("currdat.lst").toStdString();
+    std::string m_list = m_dir.filePath("images.xml").toStdString();
+};
+
+TEST(ImageNaming, NewNamesTakeTheFirstFreeCounter) {
+    EXPECT_EQ(NextImageName("New Image", {}), "New Image");
+    EXPECT_EQ(NextImageName("New Image", {"New Image"}), "New Image (1)");
+    EXPECT_EQ(NextImageName("New Image", {"New Image (1)", "New Image"}), "New Image (2)");
+    EXPECT_EQ(NextImageName("New Image", {"New Image", "New Image (2)"}), "New Image (1)");
+    EXPECT_EQ(NextImageName("New Image", {"New Image (1)"}), "New Image");
+    EXPECT_EQ(NextImageName("New Image", {"new image", "New Image "}), "New Image");
+}
+
+TEST_F(MainWindowTest, NewDeleteAndSaveMarkAndClearTheModifiedList) {
+    auto frame = openWindow();
+    QAction* save = frame->Action(kSave);
+    EXPECT_EQ(frame->windowTitle().toStdString(), "images.xml[*] - Skyvane");
+    EXPECT_FALSE(frame->isWindowModified() || save->isEnabled());
+    for (int i = 0; i < 3; ++i) {
+        frame->Action(kNewImage)->trigger();
+    }
+    EXPECT_EQ(names(*frame), (Names{"New Image", "New Image (1)", "New Image (2)"}));
+    EXPECT_EQ(frame->View()->SelectedProfile()->GetName(), "New Image (2)");
+    EXPECT_EQ(text(*frame, 2, Model::Status), "Deactivated");
+    EXPECT_TRUE(frame->isWindowModified() && save->isEnabled());
+    save->trigger();
+    EXPECT_FALSE(frame->isWindowModified() || save->isEnabled());
+    EXPECT_THAT(readFile(m_list), HasSubstr("name=\"New Image (2)\""));
+
+    click(*frame, 1, Model::Name);
+    ASSERT_EQ(frame->View()->SelectedProfile()->GetName(), "New Image (1)");
+    CMessageBox::AnswerNext(QMessageBox::No);
+    frame->Action(kDeleteImage)->trigger();
+    EXPECT_EQ(names(*frame).size(), 3u);
+    EXPECT_FALSE(save->isEnabled());
+    CMessageBox::AnswerNext(QMessageBox::Yes);
+    frame->Action(kDeleteImage)->trigger();
+    EXPECT_THAT(CMessageBox::Shown(), ElementsAre("Do you really want to delete the image?",
+                                                  "Do you really want to delete the image?"));
+    EXPECT_EQ(names(*frame), (Names{"New Image", "New Image (2)"}));
+    EXPECT_TRUE(save->isEnabled());
+
+    // "New" by its shortcut takes the freed name again; the saved list loads in that order.
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+    save->trigger();
+    frame = openWindow();
+    EXPECT_EQ(names(*frame), (Names{"New Image", "New Image (2)", "New Image (1)"}));
+    EXPECT_FALSE(frame->Action(kSave)->isEnabled());
+}
+
+TEST_F(MainWindowTest, AnActiveImageIsNeitherDeletedNorUntickedWhileItExports) {
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    frame->Action(kSave)->trigger();
+    CProfile* image = frame->View()->Model().ProfileAt(0);
+    image->SetFirstStartDateTime(Clock::NowSeconds() + 3600);  // no export during the test
+    click(*frame, 0, Model::Active);
+    EXPECT_TRUE(image->GetActive() && ticked(*frame, 0));
+    EXPECT_TRUE(frame->isWindowModified());
+    frame->Action(kDeleteImage)->trigger();
+    EXPECT_THAT(
+        CMessageBox::Shown(),
+        ElementsAre(StartsWith("The image is activated. Only deactivated images can be deleted")));
+    EXPECT_EQ(names(*frame), Names{"New Image"});
+
+    CMessageBox::Shown().clear();
+    image->SetState(ExportState::Running);
+    click(*frame, 0, Model::Active);
+    EXPECT_THAT(CMessageBox::Shown(), ElementsAre(StartsWith("The image is queued for export")));
+    EXPECT_TRUE(image->GetActive() && ticked(*frame, 0));
+
+    CMessageBox::Shown().clear();
+    image->SetState(ExportState::Waiting);
+    click(*frame, 0, Model::Active);
+    EXPECT_TRUE(CMessageBox::Shown().empty());
+    EXPECT_FALSE(image->GetActive() || ticked(*frame, 0));
+    EXPECT_EQ(text(*frame, 0, Model::Status), "Deactivated");
+    CMessageBox::AnswerNext(QMessageBox::Yes);
+    frame->Action(kDeleteImage)->trigger();
+    EXPECT_TRUE(names(*frame).empty());
+}
+
+TEST_F(MainWindowTest, LoadingAFileThatIsNoImageListKeepsTheList) {
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    std::string notes = m_dir.filePath("notes.xml").toStdString();
+    writeFile(notes, "Shopping: milk & bread\n");
+    CFileDialog::AnswerNext(QString::fromStdString(notes));
+    frame->Action(kLoadList)->trigger();
+    EXPECT_THAT(CMessageBox::Shown(), ElementsAre("The file could not be loaded (" + notes + ")"));
+    EXPECT_EQ(names(*frame), Names{"New Image"});
+    EXPECT_EQ(CSettings::Instance().GetOpenedFile(), m_list);
+    EXPECT_EQ(frame->windowTitle().toStdString(), "images.xml[*] - Skyvane");
+    EXPECT_THAT(readFile(m_list), HasSubstr("New Image"));  // saved before the file was chosen
+
+    std::string harbour = m_dir.filePath("harbour.xml").toStdString();
+    writeFile(harbour, "<profiles><profile name=\"Harbour\" intervall=\"5\"/></profiles>");
+    CFileDialog::AnswerNext(QString::fromStdString(harbour));
+    frame->Action(kLoadList)->trigger();
+    EXPECT_EQ(names(*frame), Names{"Harbour"});
+    EXPECT_EQ(frame->windowTitle().toStdString(), "harbour.xml[*] - Skyvane");
+}
+
+TEST_F(MainWindowTest, AWellFormedFileWithoutImagesIsNoImageListEither) {
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    std::string drawing = m_dir.filePath("logo.svg").toStdString();
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\"><rect width=\"4\"/></svg>";
+    writeFile(drawing, svg);
+    CFileDialog::AnswerNext(QString::fromStdString(drawing));
+    frame->Action(kLoadList)->trigger();
+    EXPECT_THAT(CMessageBox::Shown(), ElementsAre(StartsWith("The file could not be loaded")));
+    EXPECT_EQ(names(*frame), Names{"New Image"});
+    frame->Action(kNewList)->trigger();  // saves the list it replaces
+    EXPECT_EQ(readFile(drawing), svg);
+}
+
+TEST_F(MainWindowTest, TheStatusColumnCountsDownOneRowAtATime) {
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    frame->Action(kNewImage)->trigger();
+    CProfile* image = frame->View()->Model().ProfileAt(0);
+    image->SetFirstStartDateTime(Clock::NowSeconds() + 3600);
+    click(*frame, 0, Model::Active);
+    QCoreApplication::processEvents();
+    QSignalSpy changes(&frame->View()->Model(), &QAbstractItemModel::dataChanged);
+    auto tick = [&] {  // as the image's timer delivers it
+        const_cast<CProfileSchedule&>(image->GetSchedule()).Tick();
+        QCoreApplication::processEvents();
+        return text(*frame, 0, Model::Status);
+    };
+    std::string first = tick();
+    EXPECT_THAT(first, testing::MatchesRegex("Waiting \\(0:0(1:00:00|0:59:5[0-9])\\)"));
+    std::string second = tick();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second, image->GetStatusText());
+    // The timer counts on by itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text(*frame, 0, Model::Status) != second; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text(*frame, 1, Model::Status), "Deactivated");
+    ASSERT_GE(changes.size(), 3);
+    for (const QList<QVariant>& change : changes) {
+        for (const QModelIndex& corner : {change[0].toModelIndex(), change[1].toModelIndex()}) {
+            EXPECT_EQ(corner.row(), 0);
+            EXPECT_EQ(corner.column(), Model::Status);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TheLastExportShowsInTheList) {
+    LocalFtpServer server;
+    ASSERT_NE(server.Port(), 0);
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    CProfile* image = frame->View()->Model().ProfileAt(0);
+    image->SetServerName("127.0.0.1:" + std::to_string(server.Port()));
+    image->SetUserName("station");
+    image->SetPassword("secret");
+    image->SetFileName("harbour.jpg");
+    EXPECT_EQ(text(*frame, 0, Model::LastStatus) + text(*frame, 0, Model::LastFinish), "");
+    QSignalSpy changes(&frame->View()->Model(), &QAbstractItemModel::dataChanged);
+    image->Execute(nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text(*frame, 0, Model::LastStatus), "Success");
+    EXPECT_NE(text(*frame, 0, Model::LastStart), "");
+    EXPECT_NE(text(*frame, 0, Model::LastFinish), "");
+    EXPECT_FALSE(cell(*frame, 0, Model::LastStatus, Qt::ToolTipRole).isValid());
+    EXPECT_EQ(readFile(server.Root() + "/harbour.jpg").substr(0, 3), "\xFF\xD8\xFF");
+    ASSERT_FALSE(changes.isEmpty());
+    EXPECT_EQ(changes.last()[0].toModelIndex(), frame->View()->Model().index(0, Model::LastStatus));
+    EXPECT_EQ(changes.last()[1].toModelIndex(), frame->View()->Model().index(0, Model::LastFinish));
+
+    image->SetPassword("wrong");
+    image->Execute(nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text(*frame, 0, Model::LastStatus), "Error");
+    EXPECT_THAT(text(*frame, 0, Model::LastStatus, Qt::ToolTipRole), HasSubstr("530"));
+}
+
+TEST_F(MainWindowTest, WithoutATrayTheWindowStartsMinimized) {
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());  // offscreen has none
+    auto start = [](int minimizedSetting, bool minimizedArgument) {
+        CSettings::Instance().SetWindowMinimized(minimizedSetting);
+        auto frame = std::make_unique<CMainFrame>();
+        frame->ShowAtStart(minimizedArgument);
+        EXPECT_TRUE(frame->isVisible());
+        return frame;
+    };
+    auto frame = start(0, true);
+    EXPECT_FALSE(frame->UsesTray());
+    EXPECT_EQ(frame->TrayIcon(), nullptr);
+    EXPECT_TRUE(frame->isMinimized());
+    frame->BringToFront();
+    EXPECT_FALSE(frame->isMinimized());
+    frame->Action(kMinimize)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->isMinimized() && frame->isVisible());
+    EXPECT_TRUE(start(1, false)->isMinimized());
+    EXPECT_FALSE(start(0, false)->isMinimized());
+}
+
+TEST_F(MainWindowTest, AWriteInTheWeatherFolderUpdatesTheWarning) {
+    writeFile(m_weather, weatherAt(Clock::NowSeconds() - 2 * 24 * 3600));
+    ASSERT_TRUE(CWeatherData::Instance().Reload());
+    auto frame = openWindow();
+    QLabel* warning = frame->WeatherWarning();
+    EXPECT_EQ(warning->text().toStdString(), "Warning: The weather data is older than 1 day");
+    QElapsedTimer timer;
+    timer.start();
+    writeFile(m_weather, weatherAt(Clock::NowSeconds()));
+    QCoreApplication::processEvents();
+    EXPECT_NE(warning->text().toStdString(), "");  // the write settles first
+    EXPECT_TRUE(QTest::qWaitFor([&] { return warning->text().isEmpty(); }, 5000));
+    EXPECT_GE(timer.elapsed(), 900);
+    writeFile(m_weather, weatherAt(Clock::NowSeconds() - 2 * 24 * 3600));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !warning->text().isEmpty(); }, 5000));
+}
+
+TEST_F(MainWindowTest, TheTitleNamesTheListFileThatIsSavedTo) {
+    // A list file that is gone: the default list takes its place, in the title and on saving.
+    CSettings::Instance().SetOpenedFile(m_dir.filePath("gone.xml").toStdString());
+    auto frame = openWindow();
+    EXPECT_EQ(frame->windowTitle().toStdString(), "data.xml[*] - Skyvane");
+    frame->Action(kNewImage)->trigger();
+    frame->Action(kSave)->trigger();
+    EXPECT_THAT(readFile(CSettings::GetProgramDirectory() + "SKV/data/data.xml"),
+                HasSubstr("New Image"));
+}
+
+// Last in this file on purpose (gtest runs tests in file order): a window that really closes
+// shuts the process-wide export queue down for good, so an export queued by a later test of
+// this process would never run. (Under ctest every test has a process of its own anyway.)
+TEST_F(MainWindowTest, ClosingWithNewImagesThatWereNeverSavedAsksFirst) {
+    auto frame = openWindow();
+    frame->Action(kNewList)->trigger();
+    EXPECT_EQ(CSettings::Instance().GetOpenedFile(), "");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "Skyvane[*]");
+    frame->Action(kNewImage)->trigger();
+    std::string before = readFile(m_list);
+    CMessageBox::AnswerNext(QMessageBox::Cancel);
+    EXPECT_FALSE(frame->close());
+    EXPECT_THAT(CMessageBox::Shown(), ElementsAre("Do you want to save your new images?"));
+    CMessageBox::AnswerNext(QMessageBox::Yes);
+    CFileDialog::AnswerNext("");  // the file dialog cancelled
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+
+    CMessageBox::AnswerNext(QMessageBox::No);
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.xml"}).join(" ").toStdString(), "images.xml");
+    EXPECT_EQ(readFile(m_list), before);
+
+    frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    std::string chosen = m_dir.filePath("garden.xml").toStdString();
+    CMessageBox::AnswerNext(QMessageBox::Yes);
+    CFileDialog::AnswerNext(QString::fromStdString(chosen));
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_THAT(readFile(chosen), HasSubstr("name=\"New Image\""));
+    EXPECT_EQ(CSettings::Instance().GetOpenedFile(), chosen);
+}
+
+}  // namespace
