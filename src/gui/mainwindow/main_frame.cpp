@@ -18,6 +18,7 @@
 #include "base/settings.h"
 #include "base/string_ids.h"
 #include "export/work_queue.h"
+#include "gui/canvas/canvas_view.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/help.h"
@@ -35,6 +36,7 @@ struct MenuSpec {
 
 const MenuSpec kMenus[] = {
     {410, {249, 250, 57603, 246, 0, 273, 253}},
+    {420, {421, 422}},
     {411, {238, 221}},
     {412, {231, 0, 232, 260, 262, 0, 313, 314, 315, 0, 202, 203, 281}},
     {413, {222}},
@@ -114,10 +116,26 @@ void CMainFrame::BuildMenus() {
     }
     tools->addSeparator();
     tools->addAction(Action(193));
+    Action(421)->setShortcut(QKeySequence::Undo);
+    Action(422)->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+    Action(421)->setEnabled(false);
+    Action(422)->setEnabled(false);
+    QUndoGroup& history = m_view->UndoGroup();
+    connect(&history, &QUndoGroup::canUndoChanged, Action(421), &QAction::setEnabled);
+    connect(&history, &QUndoGroup::canRedoChanged, Action(422), &QAction::setEnabled);
+    connect(Action(421), &QAction::triggered, &history, &QUndoGroup::undo);
+    connect(Action(422), &QAction::triggered, &history, &QUndoGroup::redo);
     for (unsigned id : kElementCommands) {
-        // The canvas editor takes these when an image is shown on it.
+        // They reach the canvas editor, while it shows an image.
         Action(id)->setEnabled(false);
+        connect(Action(id), &QAction::triggered, this,
+                [this, id] { m_view->Canvas()->Insert(id); });
     }
+    connect(m_view->Canvas(), &CCanvasView::selectionChanged, this, [this] {
+        for (unsigned id : kElementCommands) {
+            Action(id)->setEnabled(m_view->Canvas()->Drawing() != nullptr);
+        }
+    });
 
     connect(Action(249), &QAction::triggered, m_view, &CSkyvaneView::NewList);
     connect(Action(250), &QAction::triggered, m_view, &CSkyvaneView::LoadList);
