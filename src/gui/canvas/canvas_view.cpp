@@ -413,7 +413,7 @@ void CCanvasView::ShowContextMenu(const QPoint& at) {
     QAction* back = menu.addAction(Caption(kSendToBack));
     menu.addSeparator();
     QAction* remove = menu.addAction(Caption(kRemoveCommand));
-    QAction* chosen = menu.exec(at);
+    QAction* chosen = m_menuRunner ? m_menuRunner(menu, at) : menu.exec(at);
     if (chosen == remove) {
         RemoveSelected();
     } else if (chosen == front) {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "drawing/drawing.h"
 
 class CProfile;
+class QMenu;
+class QAction;
 
 class CCanvasView : public QWidget {
     Q_OBJECT
@@ -40,6 +43,10 @@ class CCanvasView : public QWidget {
 
     // Re-reads the selected element's rectangle after a pane changed it.
     void ElementChanged();
+
+    // Tests: runs the context menu instead of showing it; returns the command chosen.
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& at)>;
+    void SetMenuRunner(MenuRunner runner) { m_menuRunner = std::move(runner); }
 
   signals:
     // The selected element changed; keepTab asks the main view to leave the tab as it is.
@@ -83,4 +90,5 @@ class CCanvasView : public QWidget {
     QPoint m_trackStart;
     CRect m_trackStartRect;
     double m_ratio = 0;
+    MenuRunner m_menuRunner;
 };

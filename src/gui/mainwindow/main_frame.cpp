@@ -76,6 +76,8 @@ CMainFrame::CMainFrame(QWidget* parent)
 
 CMainFrame::~CMainFrame() {
     m_watcher.Stop();
+    // The view outlives this body and clears its canvas: nothing of it may reach back here.
+    disconnect(m_view->Canvas(), nullptr, this, nullptr);
 }
 
 QAction* CMainFrame::Action(unsigned id) const {

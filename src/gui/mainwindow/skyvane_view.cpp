@@ -1,7 +1,10 @@
 #include "gui/mainwindow/skyvane_view.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
 
@@ -13,6 +16,8 @@
 #include "gui/canvas/drawing_change.h"
 #include "gui/canvas/drawing_snapshot.h"
 #include "gui/mainwindow/image_naming.h"
+#include "gui/panes/draw_obj_properties.h"
+#include "gui/panes/element_panes.h"
 #include "gui/widgets/captions.h"
 #include "gui/widgets/file_dialog.h"
 #include "gui/widgets/message_box.h"
@@ -36,9 +41,22 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     : QWidget(parent),
       m_ui(std::make_unique<Ui::CSkyvaneView>()),
       m_model(nullptr),
-      m_canvas(new CCanvasView) {
+      m_canvas(new CCanvasView),
+      m_properties(new CDrawObjProperties) {
     m_ui->setupUi(this);
     m_ui->canvasHost->setWidget(m_canvas);
+    auto* propertiesLayout = new QVBoxLayout(m_ui->propertiesPage);
+    auto* propertiesScroll = new QScrollArea;
+    propertiesScroll->setWidgetResizable(true);
+    propertiesScroll->setFrameShape(QFrame::NoFrame);
+    // Lists as narrow as their content needs, so the panes fit the tab in every language.
+    for (QComboBox* list : m_properties->findChildren<QComboBox*>()) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(6);
+    }
+    propertiesScroll->setWidget(m_properties);
+    propertiesLayout->setContentsMargins(0, 0, 0, 0);
+    propertiesLayout->addWidget(propertiesScroll);
     m_model = new CImageListModel(this);
     m_ui->imageList->setModel(m_model);
     m_ui->imageList->verticalHeader()->hide();
@@ -66,25 +84,44 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
         m_model->setData(m_model->index(row, CImageListModel::Active), Qt::Unchecked,
                          Qt::CheckStateRole);
     });
-    connect(m_canvas, &CCanvasView::selectionChanged, this, [this](CDrawObj*, bool keepTab) {
-        if (!keepTab) {
-            m_ui->tabs->setCurrentIndex(0);
-        }
-    });
-    connect(m_canvas, &CCanvasView::aboutToChange, this,
-            [this] { m_before = DrawingXml(*m_canvas->Drawing()); });
-    connect(m_canvas, &CCanvasView::changed, this, [this] {
-        CProfile* profile = m_canvas->Profile();
-        CDrawing* drawing = m_canvas->Drawing();
-        StackOf(profile)->push(
-            new CDrawingChange(drawing, m_before, DrawingXml(*drawing), [this, profile] {
-                if (m_canvas->Profile() == profile) {
-                    m_canvas->ShowImage(profile, profile->GetActive());
+    connect(m_canvas, &CCanvasView::selectionChanged, this,
+            [this](CDrawObj* element, bool keepTab) {
+                m_properties->ShowObject(element, m_canvas->Profile(), m_canvas->IsReadOnly());
+                if (!keepTab) {
+                    m_ui->tabs->setCurrentIndex(0);
                 }
-                SetModified(true);
-            }));
-        SetModified(true);
+            });
+    auto remember = [this] { m_before = DrawingXml(*m_canvas->Drawing()); };
+    connect(m_canvas, &CCanvasView::aboutToChange, this, remember);
+    connect(m_canvas, &CCanvasView::changed, this, [this] { RecordChange(-1); });
+    connect(m_properties, &CPane::aboutToChange, this, remember);
+    connect(m_properties, &CPane::changed, this, [this](int field) {
+        RecordChange(field);
+        m_canvas->update();
     });
+    connect(m_properties->BackgroundPane(), &CBackgroundProperties::nameChanged, this,
+            [this](CProfile* profile) {
+                m_model->Refresh(profile, CImageListModel::Name, CImageListModel::Name);
+                SetModified(true);
+            });
+}
+
+void CSkyvaneView::RecordChange(int field) {
+    CProfile* profile = m_canvas->Profile();
+    CDrawing* drawing = m_canvas->Drawing();
+    if (profile == nullptr || drawing == nullptr) {
+        return;
+    }
+    StackOf(profile)->push(new CDrawingChange(
+        drawing, m_before, DrawingXml(*drawing),
+        [this, profile] {
+            if (m_canvas->Profile() == profile) {
+                m_canvas->ShowImage(profile, profile->GetActive());
+            }
+            SetModified(true);
+        },
+        field));
+    SetModified(true);
 }
 
 void CSkyvaneView::ShowSelected() {

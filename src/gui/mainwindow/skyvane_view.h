@@ -14,6 +14,7 @@ namespace Ui {
 class CSkyvaneView;
 }
 class CCanvasView;
+class CDrawObjProperties;
 class QTableView;
 class QTabWidget;
 class QScrollArea;
@@ -48,6 +49,7 @@ class CSkyvaneView : public QWidget {
     QTabWidget* Tabs() const;
     QScrollArea* CanvasHost() const;
     CCanvasView* Canvas() const { return m_canvas; }
+    CDrawObjProperties* Properties() const { return m_properties; }
     // The undo history of the image shown (each image keeps its own).
     QUndoGroup& UndoGroup() { return m_undo; }
     // The image of the selected row; null when none is selected.
@@ -70,12 +72,15 @@ class CSkyvaneView : public QWidget {
     // Shows the selected image on the canvas, read-only while it is active.
     void ShowSelected();
     QUndoStack* StackOf(CProfile* profile);
+    // Puts the change since aboutToChange into the shown image's history.
+    void RecordChange(int field);
     void ForgetHistory(CProfile* profile);
     void FitNameColumn();
 
     std::unique_ptr<Ui::CSkyvaneView> m_ui;
     CImageListModel* m_model;
     CCanvasView* m_canvas;
+    CDrawObjProperties* m_properties;
     QUndoGroup m_undo;
     std::map<CProfile*, std::unique_ptr<QUndoStack>> m_stacks;
     std::string m_before;

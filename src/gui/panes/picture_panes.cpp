@@ -1,0 +1,100 @@
+#include "gui/panes/picture_panes.h"
+
+#include <QGroupBox>
+#include <QVBoxLayout>
+
+#include "drawing/draw_image.h"
+#include "drawing/picture.h"
+#include "gui/widgets/captions.h"
+#include "gui/widgets/file_dialog.h"
+#include "ui_picture_slot_row.h"
+
+CPictureSlotRow::CPictureSlotRow(int builtinId, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CPictureSlotRow>()), m_builtinId(builtinId) {
+    m_ui->setupUi(this);
+    connect(m_ui->path, &QLineEdit::editingFinished, this, [this] {
+        ShowPreview();
+        emit pathGiven(m_ui->path->text());
+    });
+    connect(m_ui->browse, &QToolButton::clicked, this, [this] {
+        QString path = CFileDialog::GetOpenFileName(this, m_ui->path->text(), QString());
+        if (!path.isEmpty()) {
+            m_ui->path->setText(path);
+            ShowPreview();
+            emit pathGiven(path);
+        }
+    });
+    ShowPreview();
+}
+
+CPictureSlotRow::~CPictureSlotRow() = default;
+
+void CPictureSlotRow::SetPath(const QString& path) {
+    m_ui->path->setText(path);
+    ShowPreview();
+}
+
+QString CPictureSlotRow::Path() const {
+    return m_ui->path->text();
+}
+
+void CPictureSlotRow::SetReadOnly(bool readOnly) {
+    m_ui->path->setEnabled(!readOnly);
+    m_ui->browse->setEnabled(!readOnly);
+}
+
+void CPictureSlotRow::ShowPreview() {
+    QImage picture = LoadPicture(m_ui->path->text().toStdString(), m_builtinId);
+    m_ui->preview->setPixmap(
+        QPixmap::fromImage(picture.scaled(46, 46, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+CPictureSlotsPane::CPictureSlotsPane(const std::vector<PictureSlotSpec>& slots, bool always,
+                                     QWidget* parent)
+    : CPane(parent), m_slots(slots), m_always(always) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (const PictureSlotSpec& slot : m_slots) {
+        auto* group = new QGroupBox(Caption(slot.groupId), this);
+        group->setToolTip(HelpOf(slot.groupId));
+        auto* inner = new QVBoxLayout(group);
+        auto* row = new CPictureSlotRow(slot.builtinId, group);
+        inner->addWidget(row);
+        layout->addWidget(group);
+        m_rows.push_back(row);
+        connect(row, &CPictureSlotRow::pathGiven, this, [this, slot](const QString& path) {
+            auto* image = dynamic_cast<CDrawImage*>(m_element);
+            if (image == nullptr ||
+                (!m_always && image->GetImageFile(slot.index) == path.toStdString())) {
+                return;
+            }
+            Edit(slot.groupId, [&] { image->SetImageFile(slot.index, path.toStdString()); });
+        });
+    }
+    layout->addStretch();
+}
+
+void CPictureSlotsPane::ShowObject(CDrawObj* element, bool readOnly) {
+    m_filling = true;
+    m_element = element;
+    auto* image = dynamic_cast<CDrawImage*>(element);
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        m_rows[i]->SetPath(image != nullptr
+                               ? QString::fromStdString(image->GetImageFile(m_slots[i].index))
+                               : QString());
+        m_rows[i]->SetReadOnly(readOnly);
+    }
+    m_filling = false;
+}
+
+CImageSimpleProperties::CImageSimpleProperties(QWidget* parent)
+    : CPictureSlotsPane({{0, 1193, 304}}, true, parent) {}
+
+CImageWeatherProperties::CImageWeatherProperties(QWidget* parent)
+    : CPictureSlotsPane({{2, 1185, 306}, {1, 1186, 307}, {0, 1187, 305}}, false, parent) {}
+
+CImageWeatherTendencyProperties::CImageWeatherTendencyProperties(QWidget* parent)
+    : CPictureSlotsPane({{0, 1178, 301}, {1, 1179, 302}, {2, 1183, 300}}, false, parent) {}
+
+CImageStormWarningProperties::CImageStormWarningProperties(QWidget* parent)
+    : CPictureSlotsPane({{0, 1191, 308}}, false, parent) {}

@@ -1,0 +1,182 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include "base/settings.h"
+#include "gui/canvas/canvas_view.h"
+#include "gui/canvas/drawing_snapshot.h"
+#include "gui/canvas/tracker_geometry.h"
+#include "gui/widgets/message_box.h"
+#include "profiles/profile.h"
+
+namespace {
+
+TEST(TrackerGeometry, HandlesSnappingAspectAndShifting) {
+    EXPECT_EQ(RectHandleMask({0, 0, 16, 16}), 0x0Fu);
+    // Wider than three handle sizes by more than 4 pixels: top and bottom handles too.
+    EXPECT_EQ(RectHandleMask({0, 0, 17, 16}), 0x0Fu | 1u << kTop | 1u << kBottom);
+    EXPECT_EQ(RectHandleMask({0, 0, 16, 17}), 0x0Fu | 1u << kLeft | 1u << kRight);
+    EXPECT_EQ(RectHandleMask({0, 0, 100, 10}), 0x0Fu | 1u << kTop | 1u << kBottom);
+    EXPECT_EQ(RectHandleMask({0, 0, 10, 100}), 0x0Fu | 1u << kLeft | 1u << kRight);
+    EXPECT_EQ(LineHandleMask(), 1u << kTopLeft | 1u << kBottomRight);
+    CRect r{10, 10, 110, 60};
+    EXPECT_EQ(HandleAt(r, RectHandleMask(r), 50, 30), kInside);
+    EXPECT_EQ(HandleAt(r, RectHandleMask(r), 112, 62), kBottomRight);
+    EXPECT_EQ(HandleAt(r, RectHandleMask(r), 300, 300), kNoHandle);
+    EXPECT_EQ(DraggedRect(r, kInside, 5, -5), (CRect{15, 5, 115, 55}));
+    EXPECT_EQ(DraggedRect(r, kLeft, 5, 99), (CRect{15, 10, 110, 60}));
+
+    // Snapping at 10 pixels: the moved element's left edge meets the other's right edge.
+    CDrawing drawing(nullptr, nullptr, 400, 300);
+    drawing.AddTextSimple()->SetRect({100, 100, 200, 150});
+    CDrawObj* moving = drawing.AddTextSimple();
+    EXPECT_EQ(SnapRect(kInside, {205, 110, 255, 130}, 10, drawing, moving),
+              (CRect{200, 110, 250, 130}));
+    // Far from everything but the image border: nothing moves.
+    EXPECT_EQ(SnapRect(kInside, {250, 170, 300, 190}, 10, drawing, moving),
+              (CRect{250, 170, 300, 190}));
+    // Near the image border: it snaps to the border.
+    EXPECT_EQ(SnapRect(kRight, {250, 170, 394, 190}, 10, drawing, moving),
+              (CRect{250, 170, 400, 190}));
+
+    // Pictures keep their ratio, anchored at the corner opposite the handle.
+    EXPECT_DOUBLE_EQ(AspectRatio({0, 0, 100, 30}), 3.333);
+    EXPECT_EQ(AdjustRect(kRight, {10, 10, 130, 60}, 2.0), (CRect{10, 10, 130, 70}));
+    EXPECT_EQ(AdjustRect(kTopLeft, {0, 20, 110, 60}, 2.0), (CRect{30, 20, 110, 60}));
+    EXPECT_EQ(AdjustRect(kBottomLeft, {0, 10, 100, 40}, 2.0), (CRect{40, 10, 100, 40}));
+    EXPECT_EQ(AdjustRect(kInside, {0, 10, 100, 40}, 2.0), (CRect{0, 10, 100, 40}));
+
+    // Back into the image: bottom, top, left, right in that order.
+    EXPECT_EQ(ShiftIntoImage({350, 280, 450, 330}, 400, 300), (CRect{300, 250, 400, 300}));
+    EXPECT_EQ(ShiftIntoImage({-20, 10, 30, 400}, 400, 300), (CRect{0, 0, 50, 390}));
+    EXPECT_EQ(ShiftIntoImage({450, 330, 350, 280}, 400, 300), (CRect{300, 250, 400, 300}));
+}
+
+class CanvasTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        CSettings::Instance().SetLangID(1033);
+        CSettings::Instance().SetSnapElements(0);
+        m_profile.GetDrawing()->SetWidth(400);
+        m_profile.GetDrawing()->SetHeight(300);
+        m_canvas.ShowImage(&m_profile, false);
+        m_canvas.show();
+        CMessageBox::Shown().clear();
+    }
+    void drag(QPoint from, QPoint to, bool escape = false) {
+        QTest::mousePress(&m_canvas, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, m_canvas.mapToGlobal(to), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_canvas, &move);
+        if (escape) {
+            QTest::keyClick(&m_canvas, Qt::Key_Escape);
+        }
+        QTest::mouseRelease(&m_canvas, Qt::LeftButton, {}, to);
+    }
+
+    CProfile m_profile{"Canvas", nullptr};
+    CCanvasView m_canvas;
+};
+
+TEST_F(CanvasTest, InsertDragEscapeAndTheKeyboard) {
+    CDrawObj* text = m_canvas.Insert(313);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetRect(), (CRect{10, 265, 110, 290}));
+    EXPECT_EQ(m_canvas.Selected(), text);
+    EXPECT_EQ(m_canvas.TrackerRect(), text->GetRect());
+    EXPECT_EQ(m_canvas.Insert(315)->GetRect(), (CRect{10, 265, 160, 290}));
+    m_canvas.RemoveSelected();
+    EXPECT_EQ(m_canvas.Insert(281)->GetRect(), (CRect{10, 289, 110, 290}));
+    m_canvas.RemoveSelected();
+    m_canvas.Select(text);
+
+    // Dragged out past the bottom-right corner, it comes back inside.
+    drag({50, 275}, {450, 475});
+    EXPECT_EQ(text->GetRect(), (CRect{300, 275, 400, 300}));
+    // Escape during a drag leaves it where it was.
+    drag({350, 285}, {100, 100}, true);
+    EXPECT_EQ(text->GetRect(), (CRect{300, 275, 400, 300}));
+
+    QTest::keyClick(&m_canvas, Qt::Key_Left);
+    EXPECT_EQ(text->GetRect(), (CRect{299, 275, 399, 300}));
+    QTest::keyClick(&m_canvas, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(text->GetRect(), (CRect{299, 265, 399, 290}));
+    QTest::keyClick(&m_canvas, Qt::Key_Right, Qt::ShiftModifier);  // kept inside the image
+    EXPECT_EQ(text->GetRect(), (CRect{300, 265, 400, 290}));
+    size_t before = m_profile.GetDrawing()->Elements().size();
+    QTest::keyClick(&m_canvas, Qt::Key_Delete);
+    EXPECT_EQ(m_profile.GetDrawing()->Elements().size(), before - 1);
+    EXPECT_EQ(m_canvas.Selected(), m_profile.GetDrawing()->GetBackground());
+
+    // A click where nothing lies selects the background: no tracker.
+    QTest::mouseClick(&m_canvas, Qt::LeftButton, {}, {200, 50});
+    EXPECT_EQ(m_canvas.Selected(), m_profile.GetDrawing()->GetBackground());
+    EXPECT_EQ(m_canvas.TrackerRect(), CRect{});
+}
+
+TEST_F(CanvasTest, PicturesKeepTheirRatioAndSnappingMakesEdgesMeet) {
+    CDrawObj* picture = m_canvas.Insert(232);
+    picture->SetRect({10, 10, 110, 60});
+    m_canvas.Select(picture);
+    // The right handle: the height follows the width, anchored top-left.
+    drag({113, 35}, {133, 35});
+    EXPECT_EQ(picture->GetRect(), (CRect{10, 10, 130, 70}));
+
+    CSettings::Instance().SetSnapElements(1);
+    CSettings::Instance().SetSnapOffset(10);
+    CDrawObj* text = m_canvas.Insert(202);
+    text->SetRect({200, 30, 300, 55});
+    m_canvas.Select(text);
+    // Moved so that its left edge comes within 10 pixels of the picture's right edge.
+    drag({250, 40}, {187, 40});
+    EXPECT_EQ(text->GetRect(), (CRect{130, 30, 230, 55}));
+}
+
+TEST_F(CanvasTest, TheContextMenuOpensOnARightClickAlone) {
+    CDrawObj* text = m_canvas.Insert(202);
+    int shown = 0;
+    m_canvas.SetMenuRunner([&](QMenu& menu, const QPoint&) {
+        ++shown;
+        // The last command is Remove.
+        return menu.actions().back();
+    });
+    QPoint inside(50, 275);
+    QMouseEvent both(QEvent::MouseButtonPress, inside, m_canvas.mapToGlobal(inside),
+                     Qt::RightButton, Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&m_canvas, &both);
+    EXPECT_EQ(shown, 0);
+    EXPECT_TRUE(m_profile.GetDrawing()->Contains(text));
+    QTest::mousePress(&m_canvas, Qt::RightButton, {}, inside);
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(m_profile.GetDrawing()->Contains(text));
+}
+
+TEST_F(CanvasTest, AnActiveImageAsksBeforeEditing) {
+    m_canvas.ShowImage(&m_profile, true);
+    size_t elements = m_profile.GetDrawing()->Elements().size();
+    CMessageBox::AnswerNext(QMessageBox::No);
+    QTest::mouseClick(&m_canvas, Qt::LeftButton, {}, {20, 20});
+    CMessageBox::AnswerNext(QMessageBox::No);
+    EXPECT_EQ(m_canvas.Insert(202), nullptr);
+    EXPECT_THAT(CMessageBox::Shown(),
+                testing::Each(testing::StartsWith("The image is activated. Only deactivated")));
+    EXPECT_EQ(CMessageBox::Shown().size(), 2u);
+    EXPECT_EQ(m_profile.GetDrawing()->Elements().size(), elements);
+}
+
+TEST(DrawingSnapshot, RestoringGivesBackTheSameXml) {
+    CDrawing drawing(nullptr, nullptr, 300, 200);
+    drawing.AddTextData()->SetRect({5, 6, 70, 40});
+    drawing.AddLine();
+    std::string saved = DrawingXml(drawing);
+    drawing.AddImageWeather();
+    drawing.SetWidth(250);
+    RestoreDrawing(drawing, saved);
+    EXPECT_EQ(DrawingXml(drawing), saved);
+    EXPECT_EQ(drawing.Elements().size(), 3u);
+}
+
+}  // namespace
