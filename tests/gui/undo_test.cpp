@@ -9,6 +9,9 @@
 #include "gui/canvas/drawing_snapshot.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
+#include "gui/panes/draw_obj_properties.h"
+#include "gui/widgets/colour_button.h"
+#include "gui/widgets/colour_palette.h"
 #include "gui/widgets/file_dialog.h"
 #include "profiles/profiles_file.h"
 
@@ -49,6 +52,24 @@ TEST(UndoHistory, EveryChangeGoesBackAndForthExactly) {
         redo->trigger();
         EXPECT_EQ(DrawingXml(*canvas->Drawing()), states[static_cast<size_t>(i)]);
     }
+
+    // A colour picked in the Properties tab is one step too.
+    std::string beforeColour = DrawingXml(*canvas->Drawing());
+    CColorButton* colour = nullptr;
+    for (CColorButton* button :
+         frame.View()->Properties()->findChildren<CColorButton*>("bkColour")) {
+        colour = button;
+    }
+    ASSERT_NE(colour, nullptr);
+    QTest::mouseClick(colour, Qt::LeftButton);
+    ASSERT_NE(colour->Palette(), nullptr);
+    colour->Palette()->PickBox(17);
+    std::string afterColour = DrawingXml(*canvas->Drawing());
+    EXPECT_NE(afterColour, beforeColour);
+    undo->trigger();
+    EXPECT_EQ(DrawingXml(*canvas->Drawing()), beforeColour);
+    redo->trigger();
+    EXPECT_EQ(DrawingXml(*canvas->Drawing()), afterColour);
 
     // Each image has a history of its own.
     frame.View()->SelectRow(1);

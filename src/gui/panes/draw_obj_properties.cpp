@@ -44,7 +44,7 @@ CDrawObjProperties::CDrawObjProperties(QWidget* parent)
         });
     });
     connect(m_ui->borderWidth, &QComboBox::currentTextChanged, this, [this](const QString& text) {
-        Edit(1033, [&] { m_element->SetBorderWidth(text.left(255).toInt()); });
+        Edit(1033, [&] { m_element->SetBorderWidth(ReadNumber(text.left(255))); });
     });
 }
 

@@ -129,7 +129,7 @@ void CDrawElementProperties::ShowRect() {
 }
 
 void CDrawElementProperties::Update() {
-    auto number = [](QLineEdit* edit) { return edit->text().left(10).toInt(); };
+    auto number = [](QLineEdit* edit) { return ReadNumber(edit->text().left(10)); };
     CRect typed{number(m_ui->left), number(m_ui->top), number(m_ui->right), number(m_ui->bottom)};
     Edit(1123, [&] {
         m_element->SetRect(m_element->ConstrainRect(typed, m_ui->resize->isChecked()));

@@ -5,6 +5,10 @@
 #include <QWidget>
 
 class CDrawObj;
+class QString;
+
+// A number as typed: leading digits as the C library reads them ("12x" is 12), else 0.
+int ReadNumber(const QString& text);
 
 class CPane : public QWidget {
     Q_OBJECT

@@ -49,9 +49,9 @@ void CPictureSlotRow::ShowPreview() {
         QPixmap::fromImage(picture.scaled(46, 46, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
-CPictureSlotsPane::CPictureSlotsPane(const std::vector<PictureSlotSpec>& slots, bool always,
+CPictureSlotsPane::CPictureSlotsPane(const std::vector<PictureSlotSpec>& pictureSlots, bool always,
                                      QWidget* parent)
-    : CPane(parent), m_slots(slots), m_always(always) {
+    : CPane(parent), m_slots(pictureSlots), m_always(always) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     for (const PictureSlotSpec& slot : m_slots) {

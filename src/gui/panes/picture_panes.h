@@ -45,7 +45,7 @@ class CPictureSlotsPane : public CPane {
   public:
     // always: a given path is applied even when it equals the element's (it reloads the picture
     // and resets the aspect ratio); otherwise only a changed path is.
-    CPictureSlotsPane(const std::vector<PictureSlotSpec>& slots, bool always,
+    CPictureSlotsPane(const std::vector<PictureSlotSpec>& pictureSlots, bool always,
                       QWidget* parent = nullptr);
     void ShowObject(CDrawObj* element, bool readOnly);
     CPictureSlotRow* Row(size_t position) const { return m_rows.at(position); }

@@ -49,7 +49,7 @@ CTextProperties::CTextProperties(QWidget* parent)
     });
     // A number picked from the list or typed: both land in the edit text.
     connect(m_ui->size, &QComboBox::currentTextChanged, this, [this](const QString& text) {
-        Edit(1153, [&] { textOf(m_element)->SetFontSize(text.left(255).toInt()); });
+        Edit(1153, [&] { textOf(m_element)->SetFontSize(ReadNumber(text.left(255))); });
     });
     connect(m_ui->bold, &QToolButton::toggled, this,
             [this](bool on) { Edit(1048, [&] { textOf(m_element)->SetFontBold(on); }); });
@@ -68,7 +68,7 @@ CTextProperties::CTextProperties(QWidget* parent)
         Edit(1152, [&] { textOf(m_element)->SetVerticalAlignment(index); });
     });
     connect(m_ui->padding, &QLineEdit::textEdited, this, [this](const QString& text) {
-        Edit(1155, [&] { textOf(m_element)->SetPadding(text.toInt()); });
+        Edit(1155, [&] { textOf(m_element)->SetPadding(ReadNumber(text.left(30))); });
     });
 }
 

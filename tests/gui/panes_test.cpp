@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "base/settings.h"
+#include "gui/panes/draw_obj_properties.h"
+#include "gui/panes/element_panes.h"
+#include "gui/panes/picture_panes.h"
+#include "gui/widgets/colour_button.h"
+#include "gui/widgets/colour_palette.h"
+#include "profiles/profile.h"
+
+namespace {
+
+class PanesTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        CSettings::Instance().SetLangID(1033);
+        m_drawing->SetWidth(400);
+        m_drawing->SetHeight(300);
+        m_panes.show();
+    }
+    template <class T>
+    T* find(const char* name) {
+        // The shown one: each kind's pane has its own controls of the same names.
+        for (T* control : m_panes.findChildren<T*>(name)) {
+            if (control->isVisible()) {
+                return control;
+            }
+        }
+        return nullptr;
+    }
+    // Picks "Automatic" on the colour button, as the user does through its palette.
+    void pickAutomatic(const char* button) {
+        CColorButton* colour = find<CColorButton>(button);
+        QTest::mouseClick(colour, Qt::LeftButton);
+        ASSERT_NE(colour->Palette(), nullptr);
+        colour->Palette()->PickAutomatic();
+    }
+    void show(CDrawObj* element) { m_panes.ShowObject(element, &m_profile, false); }
+
+    CProfile m_profile{"Panes", nullptr};
+    CDrawing* m_drawing = m_profile.GetDrawing();
+    CDrawObjProperties m_panes;
+};
+
+TEST_F(PanesTest, AutomaticMeansBlackTheDefaultOrNoColour) {
+    CDrawText* text = m_drawing->AddTextSimple();
+    text->SetTextColor(0x0000FF);
+    text->SetBkColor(0x00FF00);
+    text->SetBorderColor(0xFF0000);
+    show(text);
+    pickAutomatic("textColour");
+    EXPECT_EQ(text->GetTextColor(), kBlack);
+    pickAutomatic("bkColour");
+    EXPECT_EQ(text->GetBkColor(), kNoColour);
+    CColorButton* border = find<CColorButton>("borderColour");
+    pickAutomatic("borderColour");
+    EXPECT_EQ(text->GetBorderColor(), border->GetDefaultColour());
+    // The background has no transparent state: Automatic is white there.
+    show(m_drawing->GetBackground());
+    pickAutomatic("bkColour");
+    EXPECT_EQ(m_drawing->GetBackground()->GetBkColor(), kWhite);
+}
+
+TEST_F(PanesTest, ALineShowsLineAndWidthOnly) {
+    show(m_drawing->AddLine());
+    EXPECT_EQ(find<QGroupBox>("bkGroup")->title(), "Line");
+    EXPECT_EQ(find<QGroupBox>("borderGroup")->title(), "Width");
+    EXPECT_EQ(find<CColorButton>("borderColour"), nullptr);  // hidden
+    EXPECT_EQ(find<QComboBox>("font"), nullptr);
+    EXPECT_EQ(find<QLineEdit>("path"), nullptr);
+    show(m_drawing->AddTextSimple());
+    EXPECT_EQ(find<QGroupBox>("bkGroup")->title(), "Background");
+    EXPECT_NE(find<CColorButton>("borderColour"), nullptr);
+}
+
+TEST_F(PanesTest, SizeLimitsFontSizeAndUpdate) {
+    show(m_drawing->GetBackground());
+    QSpinBox* width = find<QSpinBox>("width");
+    EXPECT_EQ(width->minimum(), 60);
+    EXPECT_EQ(find<QSpinBox>("height")->minimum(), 50);
+    CDrawText* text = m_drawing->AddTextSimple();
+    text->SetRect({10, 10, 300, 40});
+    show(m_drawing->GetBackground());
+    EXPECT_EQ(width->minimum(), 300);
+    EXPECT_EQ(width->maximum(), 400);
+    width->setValue(100);  // held at the element's right edge
+    EXPECT_EQ(m_drawing->GetWidth(), 300);
+    find<QRadioButton>("png")->click();
+    EXPECT_EQ(m_drawing->GetImageFormat(), 4);
+
+    show(text);
+    QComboBox* size = find<QComboBox>("size");
+    size->lineEdit()->clear();
+    QTest::keyClicks(size->lineEdit(), "12");
+    EXPECT_EQ(text->GetFontSize(), 12);
+    QTest::keyClicks(size->lineEdit(), "x");  // "12x" reads as 12
+    EXPECT_EQ(text->GetFontSize(), 12);
+
+    // Move with Left -20: at the left border, the width kept.
+    QLineEdit* left = find<QLineEdit>("left");
+    left->setText("-20");
+    find<QPushButton>("update")->click();
+    EXPECT_EQ(text->GetRect(), (CRect{0, 10, 290, 40}));
+    EXPECT_EQ(left->text(), "0");
+}
+
+TEST_F(PanesTest, PicturePathsReloadAsEachKindWants) {
+    CDrawImage* simple = m_drawing->AddImageSimple();
+    simple->SetRect({10, 10, 110, 60});  // not the picture's ratio
+    show(simple);
+    QLineEdit* path = find<QLineEdit>("path");
+    QTest::keyClick(path, Qt::Key_Return);  // unchanged: the plain picture reloads, ratio back
+    EXPECT_EQ(simple->GetRect().Width(), simple->GetRect().Height());
+
+    CDrawImage* weather = m_drawing->AddImageWeather();
+    weather->SetRect({10, 10, 110, 60});
+    show(weather);
+    path = find<QLineEdit>("path");
+    QTest::keyClick(path, Qt::Key_Return);  // unchanged: nothing happens
+    EXPECT_EQ(weather->GetRect(), (CRect{10, 10, 110, 60}));
+}
+
+}  // namespace
