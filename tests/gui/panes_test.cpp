@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "base/settings.h"
+#include "drawing/draw_text_state.h"
 #include "gui/panes/draw_obj_properties.h"
 #include "gui/panes/element_panes.h"
 #include "gui/panes/picture_panes.h"
@@ -68,6 +69,31 @@ TEST_F(PanesTest, AutomaticMeansBlackTheDefaultOrNoColour) {
     show(m_drawing->GetBackground());
     pickAutomatic("bkColour");
     EXPECT_EQ(m_drawing->GetBackground()->GetBkColor(), kWhite);
+}
+
+TEST_F(PanesTest, EveryKindShowsItsPaneAndItsStateTexts) {
+    std::vector<CDrawObj*> kinds{
+        m_drawing->GetBackground(),       m_drawing->AddLine(),
+        m_drawing->AddTextSimple(),       m_drawing->AddTextData(),
+        m_drawing->AddTextWeather(),      m_drawing->AddTextTendency(),
+        m_drawing->AddTextStormWarning(), m_drawing->AddImageSimple(),
+        m_drawing->AddImageWeather(),     m_drawing->AddImageWeatherTendency(),
+        m_drawing->AddImageStormWarning()};
+    // Each one after every other: a pane never reads a state the element does not have.
+    for (CDrawObj* first : kinds) {
+        for (CDrawObj* second : kinds) {
+            show(first);
+            show(second);
+        }
+    }
+    auto* storm = static_cast<CDrawTextStormWarning*>(kinds[6]);
+    show(storm);
+    QLineEdit* text = find<QLineEdit>("storm");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text().toStdString(), storm->GetStateText(0));
+    text->clear();
+    QTest::keyClicks(text, "Gale!");
+    EXPECT_EQ(storm->GetStateText(0), "Gale!");
 }
 
 TEST_F(PanesTest, ALineShowsLineAndWidthOnly) {

@@ -1,15 +1,20 @@
-// Shows the main window, the Options dialog, About and the tray menu in the language of the
-// settings and writes a PNG of each into the folder given.
+// Shows the main window, the Options dialog, About, the tray menu, the editor with elements
+// selected, the pane of each element kind and the colour palette in the language of the
+// settings, and writes a PNG of each into the folder given.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QTableView>
 #include <cstdio>
 
+#include "gui/canvas/canvas_view.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
+#include "gui/panes/draw_obj_properties.h"
+#include "gui/widgets/colour_button.h"
+#include "gui/widgets/colour_palette.h"
 
 namespace {
 
@@ -57,5 +62,27 @@ int main(int argc, char** argv) {
     frame.TrayMenu()->popup(frame.geometry().center());
     ok = save(frame.TrayMenu(), folder + "/tray-menu.png") && ok;
     frame.TrayMenu()->hide();
+
+    // The editor: the overview switched off, so it can be edited, and each kind selected.
+    CImageListModel& model = frame.View()->Model();
+    model.setData(model.index(0, CImageListModel::Active), Qt::Unchecked, Qt::CheckStateRole);
+    frame.View()->SelectRow(0);
+    CCanvasView* canvas = frame.View()->Canvas();
+    CDrawing* drawing = canvas->Drawing();
+    for (const auto& element : drawing->Elements()) {
+        canvas->Select(element.get());
+        QString tag = element->Tag();
+        ok = save(frame.View()->Properties(), folder + "/pane-" + tag + ".png", 200) && ok;
+        if (tag == "textdata" || tag == "imageweather" || tag == "line") {
+            ok = save(&frame, folder + "/editor-" + tag + ".png", 200) && ok;
+        }
+    }
+    canvas->Select(drawing->Elements()[1].get());
+    auto* colour = frame.View()->Properties()->findChild<CColorButton*>("bkColour");
+    colour->click();
+    if (colour->Palette() != nullptr) {
+        ok = save(colour->Palette(), folder + "/palette.png") && ok;
+        colour->Palette()->close();
+    }
     return ok ? 0 : 1;
 }

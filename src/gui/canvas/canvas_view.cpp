@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 
 #include "base/app_message.h"
 #include "base/lang_string.h"
@@ -115,6 +116,15 @@ void CCanvasView::Select(CDrawObj* element, bool keepTab) {
     }
     m_selected = element != nullptr ? element : m_drawing->GetBackground();
     MakeTracker();
+    // In a host smaller than the image, the selected element comes into view.
+    QWidget* viewport = parentWidget();
+    if (auto* host =
+            viewport != nullptr ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
+        host != nullptr && m_hasTracker) {
+        CRect r = m_trackerRect.Normalized();
+        host->ensureVisible((r.left + r.right) / 2, (r.top + r.bottom) / 2, r.Width() / 2 + 10,
+                            r.Height() / 2 + 10);
+    }
     update();
     emit selectionChanged(m_selected, keepTab);
 }

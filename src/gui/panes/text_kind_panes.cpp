@@ -112,7 +112,8 @@ void CStateTextsPane::Bind(QLineEdit* edit, int index, int field) {
 
 void CStateTextsPane::ShowObject(CDrawObj* element, bool readOnly) {
     m_filling = true;
-    m_element = element;
+    m_element = IsOwnKind(element) ? element : nullptr;
+    element = m_element;
     for (auto [edit, index] : m_edits) {
         std::string text;
         if (auto* weather = dynamic_cast<CDrawTextWeather*>(element)) {
@@ -139,6 +140,10 @@ CTextWeatherProperties::CTextWeatherProperties(QWidget* parent)
 
 CTextWeatherProperties::~CTextWeatherProperties() = default;
 
+bool CTextWeatherProperties::IsOwnKind(const CDrawObj* element) const {
+    return dynamic_cast<const CDrawTextWeather*>(element) != nullptr;
+}
+
 CTextTendencyProperties::CTextTendencyProperties(QWidget* parent)
     : CStateTextsPane(parent), m_ui(std::make_unique<Ui::CTextTendencyProperties>()) {
     m_ui->setupUi(this);
@@ -150,6 +155,10 @@ CTextTendencyProperties::CTextTendencyProperties(QWidget* parent)
 
 CTextTendencyProperties::~CTextTendencyProperties() = default;
 
+bool CTextTendencyProperties::IsOwnKind(const CDrawObj* element) const {
+    return dynamic_cast<const CDrawTextTendency*>(element) != nullptr;
+}
+
 CTextStormwarningProperties::CTextStormwarningProperties(QWidget* parent)
     : CStateTextsPane(parent), m_ui(std::make_unique<Ui::CTextStormwarningProperties>()) {
     m_ui->setupUi(this);
@@ -158,3 +167,7 @@ CTextStormwarningProperties::CTextStormwarningProperties(QWidget* parent)
 }
 
 CTextStormwarningProperties::~CTextStormwarningProperties() = default;
+
+bool CTextStormwarningProperties::IsOwnKind(const CDrawObj* element) const {
+    return dynamic_cast<const CDrawTextStormWarning*>(element) != nullptr;
+}

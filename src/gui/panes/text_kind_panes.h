@@ -45,9 +45,12 @@ class CStateTextsPane : public CPane {
     Q_OBJECT
   public:
     using CPane::CPane;
+    // Shows the element's state texts when it is of this pane's kind, else nothing.
     void ShowObject(CDrawObj* element, bool readOnly);
 
   protected:
+    // True for the element kind whose state texts this pane edits.
+    virtual bool IsOwnKind(const CDrawObj* element) const = 0;
     // Binds the edit to the state text of that index.
     void Bind(QLineEdit* edit, int index, int field);
 
@@ -62,6 +65,7 @@ class CTextWeatherProperties : public CStateTextsPane {
     ~CTextWeatherProperties() override;
 
   private:
+    bool IsOwnKind(const CDrawObj* element) const override;
     std::unique_ptr<Ui::CTextWeatherProperties> m_ui;
 };
 
@@ -72,6 +76,7 @@ class CTextTendencyProperties : public CStateTextsPane {
     ~CTextTendencyProperties() override;
 
   private:
+    bool IsOwnKind(const CDrawObj* element) const override;
     std::unique_ptr<Ui::CTextTendencyProperties> m_ui;
 };
 
@@ -82,5 +87,6 @@ class CTextStormwarningProperties : public CStateTextsPane {
     ~CTextStormwarningProperties() override;
 
   private:
+    bool IsOwnKind(const CDrawObj* element) const override;
     std::unique_ptr<Ui::CTextStormwarningProperties> m_ui;
 };
