@@ -1,5 +1,6 @@
-// The main window: opening it on 200 images until the image list is first painted, and the
-// CPU it takes per second while 500 active images tick with the window shown.
+// The main window: opening it on 200 images until the image list is first painted, the CPU it
+// takes per second while 500 active images tick with the window shown, and the canvas:
+// repainting the example overview, one drag step with snapping.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -10,6 +11,8 @@
 
 #include "base/settings.h"
 #include "cpu_time.h"
+#include "gui/canvas/canvas_view.h"
+#include "gui/canvas/tracker_geometry.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
 #include "scratch_home.h"
@@ -94,6 +97,63 @@ void BM_Ticking500ImagesShown(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Ticking500ImagesShown)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The canvas with the example overview and one of its elements selected.
+struct OverviewCanvas {
+    OverviewCanvas() {
+        CSettings::Instance().SetOpenedFile(writeList(1, false));
+        profiles = LoadProfilesFile(CSettings::Instance().GetOpenedFile(), nullptr);
+        canvas.ShowImage(profiles.front().get(), false);
+        canvas.show();
+        selected = profiles.front()->GetDrawing()->Elements()[3].get();
+        canvas.Select(selected);
+    }
+    ProfileList profiles;
+    CCanvasView canvas;
+    CDrawObj* selected;
+};
+
+// Paints the canvas as a repaint does, into an image the size of the screen area.
+void paint(CCanvasView& canvas, QImage& screen) {
+    canvas.render(&screen);
+}
+
+void BM_CanvasRepaintOverview(benchmark::State& state) {
+    OverviewCanvas overview;
+    PaintCounter counter;
+    overview.canvas.installEventFilter(&counter);
+    QImage screen(overview.canvas.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        paint(overview.canvas, screen);
+    }
+    if (counter.paints < static_cast<int>(state.iterations()) || screen.size() != QSize(400, 400)) {
+        state.SkipWithError("the canvas did not paint");
+    }
+}
+BENCHMARK(BM_CanvasRepaintOverview)->Unit(benchmark::kMillisecond);
+
+// One mouse move of a drag with snapping on: the new rectangle, snapped, then the repaint.
+void BM_DragStepWithSnapping(benchmark::State& state) {
+    CSettings::Instance().SetSnapElements(1);
+    OverviewCanvas overview;
+    CRect start = overview.selected->GetRect();
+    CDrawing& drawing = *overview.canvas.Drawing();
+    PaintCounter counter;
+    overview.canvas.installEventFilter(&counter);
+    QImage screen(overview.canvas.size(), QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        int dx = step++ % 40 - 20;
+        CRect rect =
+            SnapRect(kInside, DraggedRect(start, kInside, dx, 3), 10, drawing, overview.selected);
+        benchmark::DoNotOptimize(rect);
+        paint(overview.canvas, screen);
+    }
+    if (counter.paints < static_cast<int>(state.iterations()) || screen.size() != QSize(400, 400)) {
+        state.SkipWithError("the canvas did not paint");
+    }
+}
+BENCHMARK(BM_DragStepWithSnapping)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
