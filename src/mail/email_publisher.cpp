@@ -9,9 +9,7 @@
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 
-namespace {
-
-std::vector<std::string> parseRecipients(std::string list) {
+std::vector<std::string> ParseRecipients(std::string list) {
     std::replace(list.begin(), list.end(), ',', ';');
     std::erase_if(list, [](char c) { return c == '\n' || c == '\r' || c == ' '; });
     std::vector<std::string> entries;
@@ -29,8 +27,6 @@ std::vector<std::string> parseRecipients(std::string list) {
     }
     return entries;
 }
-
-}  // namespace
 
 int CEnhSmtp::OnError(int code, const std::string& response) {
     lastErrorCode = code;
@@ -73,7 +69,7 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
     }
     std::vector<std::string> sendList;
     std::string invalid;
-    for (const std::string& entry : parseRecipients(settings.recipients)) {
+    for (const std::string& entry : ParseRecipients(settings.recipients)) {
         if (IsValidEmail(entry)) {
             sendList.push_back(entry);
         } else {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "mail/smtp.h"
 
@@ -26,6 +27,10 @@ struct EmailSettings {
     std::string subject;
     std::string text;
 };
+
+// The addresses of a recipient list: "," and ";" separate, line ends and blanks are dropped,
+// empty entries skipped.
+std::vector<std::string> ParseRecipients(std::string list);
 
 // True for a plain address: one "@", a last label of one to three characters, only letters,
 // digits, "_", ".", "@" and "-", no "_" after the "@".

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTableView>
 #include <cstdio>
 
@@ -84,5 +85,11 @@ int main(int argc, char** argv) {
         ok = save(colour->Palette(), folder + "/palette.png") && ok;
         colour->Palette()->close();
     }
+    // The Export tab of the FTP banner and of the e-mail image.
+    frame.View()->Tabs()->setCurrentIndex(1);
+    frame.View()->SelectRow(1);
+    ok = save(&frame, folder + "/export-ftp.png", 200) && ok;
+    frame.View()->SelectRow(2);
+    ok = save(&frame, folder + "/export-email.png", 200) && ok;
     return ok ? 0 : 1;
 }

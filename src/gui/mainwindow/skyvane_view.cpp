@@ -15,6 +15,7 @@
 #include "gui/canvas/canvas_view.h"
 #include "gui/canvas/drawing_change.h"
 #include "gui/canvas/drawing_snapshot.h"
+#include "gui/exportpage/export_properties.h"
 #include "gui/mainwindow/image_naming.h"
 #include "gui/panes/draw_obj_properties.h"
 #include "gui/panes/element_panes.h"
@@ -42,7 +43,8 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
       m_ui(std::make_unique<Ui::CSkyvaneView>()),
       m_model(nullptr),
       m_canvas(new CCanvasView),
-      m_properties(new CDrawObjProperties) {
+      m_properties(new CDrawObjProperties),
+      m_export(new CExportProperties) {
     m_ui->setupUi(this);
     m_ui->canvasHost->setWidget(m_canvas);
     auto* propertiesLayout = new QVBoxLayout(m_ui->propertiesPage);
@@ -57,6 +59,14 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     propertiesScroll->setWidget(m_properties);
     propertiesLayout->setContentsMargins(0, 0, 0, 0);
     propertiesLayout->addWidget(propertiesScroll);
+    auto* exportLayout = new QVBoxLayout(m_ui->exportPage);
+    auto* exportScroll = new QScrollArea;
+    exportScroll->setWidgetResizable(true);
+    exportScroll->setFrameShape(QFrame::NoFrame);
+    exportScroll->setWidget(m_export);
+    exportLayout->setContentsMargins(0, 0, 0, 0);
+    exportLayout->addWidget(exportScroll);
+    connect(m_export, &CExportProperties::applied, this, [this] { SetModified(true); });
     m_model = new CImageListModel(this);
     m_ui->imageList->setModel(m_model);
     m_ui->imageList->verticalHeader()->hide();
@@ -127,6 +137,7 @@ void CSkyvaneView::RecordChange(int field) {
 void CSkyvaneView::ShowSelected() {
     CProfile* profile = SelectedProfile();
     m_canvas->ShowImage(profile, profile != nullptr && profile->GetActive());
+    m_export->ShowImage(profile, profile != nullptr && profile->GetActive());
     m_undo.setActiveStack(profile != nullptr ? StackOf(profile) : nullptr);
 }
 
@@ -142,6 +153,7 @@ QUndoStack* CSkyvaneView::StackOf(CProfile* profile) {
 void CSkyvaneView::ForgetHistory(CProfile* profile) {
     if (m_canvas->Profile() == profile) {
         m_canvas->ShowImage(nullptr, false);
+        m_export->ShowImage(nullptr, false);
     }
     m_stacks.erase(profile);
 }
@@ -216,6 +228,7 @@ void CSkyvaneView::SetModified(bool modified) {
 
 void CSkyvaneView::Clear() {
     m_canvas->ShowImage(nullptr, false);
+    m_export->ShowImage(nullptr, false);
     m_stacks.clear();
     m_model->Reset({});
 }

@@ -15,6 +15,7 @@ class CSkyvaneView;
 }
 class CCanvasView;
 class CDrawObjProperties;
+class CExportProperties;
 class QTableView;
 class QTabWidget;
 class QScrollArea;
@@ -50,6 +51,7 @@ class CSkyvaneView : public QWidget {
     QScrollArea* CanvasHost() const;
     CCanvasView* Canvas() const { return m_canvas; }
     CDrawObjProperties* Properties() const { return m_properties; }
+    CExportProperties* ExportPage() const { return m_export; }
     // The undo history of the image shown (each image keeps its own).
     QUndoGroup& UndoGroup() { return m_undo; }
     // The image of the selected row; null when none is selected.
@@ -81,6 +83,7 @@ class CSkyvaneView : public QWidget {
     CImageListModel* m_model;
     CCanvasView* m_canvas;
     CDrawObjProperties* m_properties;
+    CExportProperties* m_export;
     QUndoGroup m_undo;
     std::map<CProfile*, std::unique_ptr<QUndoStack>> m_stacks;
     std::string m_before;

@@ -1,0 +1,129 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeEdit>
+
+#include "base/settings.h"
+#include "gui/exportpage/export_properties.h"
+#include "gui/exportpage/export_subpages.h"
+#include "gui/exportpage/export_texts.h"
+#include "gui/widgets/file_dialog.h"
+#include "gui/widgets/message_box.h"
+#include "profiles/profile.h"
+#include "support/test_files.h"
+#include "ui_export_email_properties.h"
+#include "ui_export_ftp_properties.h"
+#include "ui_export_properties.h"
+
+namespace {
+
+TEST(ExportTexts, RecipientsBodyAndImport) {
+    EXPECT_EQ(StoredRecipients("a@x.org, b@y.org"), "a@x.org; b@y.org");
+    EXPECT_EQ(StoredBody("Good morning!\r\nSunny\nwarm"), "Good morning!<br>Sunny<br>warm");
+    EXPECT_EQ(ShownBody("Good morning!<br>Sunny"), "Good morning!\r\nSunny");
+    EXPECT_EQ(ImportedRecipients({"Alice,a@x.org\r\n", "Bob;b@y.org\n"}), "a@x.org;b@y.org");
+    EXPECT_EQ(ImportedRecipients({"  :Carol,\"c@z.org\",x=  ", "no separator", ""}), "\"c@z.org\"");
+    EXPECT_EQ(ImportedRecipients({"Dan,"}), "");
+}
+
+class ExportPageTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        CSettings::Instance().SetLangID(1033);
+        CMessageBox::Shown().clear();
+        // No NetworkManager here: no nmcli to be found.
+        m_path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        m_page = std::make_unique<CExportProperties>();
+        qputenv("PATH", m_path);
+        m_page->show();
+        m_profile.SetInterval(15);
+        m_page->ShowImage(&m_profile, false);
+    }
+    Ui::CExportProperties& form() { return m_page->Form(); }
+
+    QByteArray m_path;
+    CProfile m_profile{"Export", nullptr};
+    std::unique_ptr<CExportProperties> m_page;
+};
+
+TEST_F(ExportPageTest, EmailNeedsAnHourAndRecipientsAreStoredWithSemicolons) {
+    EXPECT_FALSE(form().apply->isEnabled());
+    form().email->click();
+    // At once and without a message.
+    EXPECT_EQ(form().interval->text(), "60");
+    EXPECT_TRUE(CMessageBox::Shown().empty());
+    form().interval->setText("15");
+    auto& mail = m_page->EmailPage()->Form();
+    mail.recipients->setPlainText("a@x.org, b@y.org");
+    mail.body->setPlainText("Good morning!\nSunny");
+    EXPECT_TRUE(form().apply->isEnabled());
+    form().apply->click();
+    EXPECT_THAT(CMessageBox::Shown(),
+                testing::ElementsAre(
+                    "The export intervall for exporting by email must be at least 60 minutes"));
+    EXPECT_EQ(m_profile.GetInterval(), 60);
+    EXPECT_EQ(m_profile.GetExportType(), ExportType::Email);
+    EXPECT_EQ(m_profile.GetRecipients(), "a@x.org; b@y.org");
+    EXPECT_EQ(m_profile.GetText(), "Good morning!<br>Sunny");
+    EXPECT_FALSE(form().apply->isEnabled());
+
+    // An invalid address is marked before Apply, an empty list too.
+    mail.recipients->setPlainText("a@x.org; nobody");
+    EXPECT_THAT(mail.recipients->property("problem").toString().toStdString(),
+                testing::HasSubstr("nobody"));
+    mail.recipients->setPlainText("");
+    EXPECT_EQ(mail.recipients->property("problem").toString(), "The recipient list is empty");
+
+    QTemporaryDir dir;
+    std::string book = dir.filePath("book.csv").toStdString();
+    writeFile(book, "Alice,a@x.org\r\nBob;b@y.org\r\n");
+    CFileDialog::AnswerNext(QString::fromStdString(book));
+    mail.import->click();
+    EXPECT_EQ(mail.recipients->toPlainText(), "a@x.org;b@y.org");
+}
+
+TEST_F(ExportPageTest, ThePickersHoldOneMomentAndDialUpNeedsNetworkManager) {
+    QDateTime moment(QDate(2027, 3, 14), QTime(6, 30));
+    form().firstDate->setDateTime(moment);
+    EXPECT_EQ(form().firstTime->dateTime(), moment);
+    QDateTime later(QDate(2027, 3, 14), QTime(18, 45));
+    form().firstTime->setDateTime(later);
+    EXPECT_EQ(form().firstDate->dateTime(), later);
+    form().apply->click();
+    EXPECT_EQ(m_profile.GetFirstStartDateTime(), later.toSecsSinceEpoch());
+
+    EXPECT_FALSE(form().dialup->isEnabled());
+    m_profile.SetConnectionType(ConnectionType::Dialup);
+    m_profile.SetConnectionName("Provider");
+    m_page->ShowImage(&m_profile, false);
+    EXPECT_TRUE(form().direct->isChecked());
+}
+
+TEST_F(ExportPageTest, UnappliedEditsAreDroppedButTheImageStaysModified) {
+    CProfile other("Other", nullptr);
+    auto& ftp = m_page->FtpPage()->Form();
+    ftp.server->setFocus();
+    QTest::keyClicks(ftp.server, "ftp.example.org");
+    EXPECT_TRUE(form().apply->isEnabled());
+    m_page->ShowImage(&other, false);
+    EXPECT_FALSE(form().apply->isEnabled());
+    m_page->ShowImage(&m_profile, false);
+    EXPECT_EQ(ftp.server->text(), "");       // dropped
+    EXPECT_TRUE(form().apply->isEnabled());  // the image is still modified
+    // Empty fields an upload would refuse are marked.
+    EXPECT_EQ(ftp.server->property("problem").toString(), "The FTP servername is empty");
+    // An active image's page is read-only.
+    m_page->ShowImage(&m_profile, true);
+    EXPECT_FALSE(form().apply->isEnabled());
+    EXPECT_FALSE(ftp.server->isEnabled());
+}
+
+}  // namespace
