@@ -66,6 +66,10 @@ void CSettings::SetStartAutomatically(int start) {
     m_startAutomatically.set(start);
 }
 
+std::string CSettings::GetTestFolder() const {
+    return m_testFolder.exists() ? m_testFolder.get() : "mainwebsite_html/test";
+}
+
 unsigned short CSettings::GetLangID() const {
     int kept = m_langIdKept.load();
     if (kept < 0) {

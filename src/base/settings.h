@@ -48,6 +48,20 @@ class CSettings {
     int GetSnapElements() const { return m_snapElements.get(); }
     void SetSnapElements(int snap) { m_snapElements.set(snap); }
 
+    // The test server of the Test button: an FTP account whose folder a web server publishes.
+    std::string GetTestServerName() const { return m_testServerName.get(); }
+    void SetTestServerName(const std::string& server) { m_testServerName.set(server); }
+    std::string GetTestUserName() const { return m_testUserName.get(); }
+    void SetTestUserName(const std::string& user) { m_testUserName.set(user); }
+    std::string GetTestPassword() const { return m_testPassword.get(); }
+    void SetTestPassword(const std::string& password) { m_testPassword.set(password); }
+    // The FTP folder; "mainwebsite_html/test" unless set.
+    std::string GetTestFolder() const;
+    void SetTestFolder(const std::string& folder) { m_testFolder.set(folder); }
+    // The web address of that folder, to which the file name is appended.
+    std::string GetTestWebAddress() const { return m_testWebAddress.get(); }
+    void SetTestWebAddress(const std::string& address) { m_testWebAddress.set(address); }
+
     // Language of every text shown: 1031 German, 1033 English, 1036 French. Read from the
     // store once and then kept: every text asks for it, and another language takes effect
     // after a restart anyway.
@@ -90,5 +104,14 @@ class CSettings {
     registry_int<int> m_snapOffset{"Software\\Quillonsoft\\Skyvane\\SnapOffset"};
     registry_int<int> m_snapElements{"Software\\Quillonsoft\\Skyvane\\SnapElements"};
     registry_int<unsigned short> m_langId{"Software\\Quillonsoft\\Skyvane\\LangID"};
+    registry_string<std::string> m_testServerName{
+        "Software\\Quillonsoft\\Skyvane\\TestServer\\ServerName"};
+    registry_string<std::string> m_testUserName{
+        "Software\\Quillonsoft\\Skyvane\\TestServer\\UserName"};
+    registry_string<std::string> m_testPassword{
+        "Software\\Quillonsoft\\Skyvane\\TestServer\\Password"};
+    registry_string<std::string> m_testFolder{"Software\\Quillonsoft\\Skyvane\\TestServer\\Folder"};
+    registry_string<std::string> m_testWebAddress{
+        "Software\\Quillonsoft\\Skyvane\\TestServer\\WebAddress"};
     mutable std::atomic<int> m_langIdKept{-1};
 };

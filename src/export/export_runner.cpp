@@ -21,16 +21,16 @@ constexpr quintptr kOkCommand = 1;
 }  // namespace
 
 CExportRunner::CExportRunner(CProfile* profile)
-    : m_profile(profile),
+    : m_exportType(profile->GetExportType()),
+      m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
+            profile->GetFilePath(), profile->GetFileName()},
+      m_profile(profile),
       m_drawing(profile->GetDrawing()),
-      m_exportType(profile->GetExportType()),
       m_connectionType(profile->GetConnectionType()),
       m_connectionName(profile->GetConnectionName()),
       m_email{profile->GetSmtpServer(), profile->GetSmtpUserName(), profile->GetSmtpPassword(),
               profile->GetSenderName(), profile->GetSenderEmail(),  profile->GetRecipients(),
-              profile->GetSubject(),    profile->GetText()},
-      m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
-            profile->GetFilePath(), profile->GetFileName()} {}
+              profile->GetSubject(),    profile->GetText()} {}
 
 CExportRunner::~CExportRunner() {
     RequestStop(UINT_MAX);

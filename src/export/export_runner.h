@@ -29,6 +29,11 @@ class CExportRunner : public CWin32GUIThread {
   protected:
     void Run() override;
 
+  protected:
+    // What the test export replaces: where and how the image goes.
+    ExportType m_exportType;
+    FtpSettings m_ftp;
+
   private:
     // Names the step and tells the notification window.
     void BeginStep(unsigned stringId);
@@ -43,11 +48,9 @@ class CExportRunner : public CWin32GUIThread {
 
     CProfile* m_profile;
     CDrawing* m_drawing;
-    ExportType m_exportType;
     ConnectionType m_connectionType;
     std::string m_connectionName;
     EmailSettings m_email;
-    FtpSettings m_ftp;
     std::string m_errorText;
     unsigned m_currentStep = 0;
     CRasConnection m_dialup;

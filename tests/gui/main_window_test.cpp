@@ -47,6 +47,8 @@ std::string weatherAt(std::int64_t unixSeconds) {
 class MainWindowTest : public testing::Test {
   protected:
     void SetUp() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_defaultFolder, ignored);  // left by a test that crashed
         CSettings& settings = CSettings::Instance();
         settings.SetLangID(1033);
         settings.SetShowInSystemTray(1);
@@ -59,10 +61,9 @@ class MainWindowTest : public testing::Test {
     }
     void TearDown() override {
         QDir::setCurrent(m_startFolder);
-        if (!m_hadDefaultFolder) {  // made by "New list" or a save beside the program
-            std::error_code ignored;
-            std::filesystem::remove_all(m_defaultFolder, ignored);
-        }
+        // Made by "New list" or a save beside the test program; a later test must not find it.
+        std::error_code ignored;
+        std::filesystem::remove_all(m_defaultFolder, ignored);
     }
 
     // The main window as the program shows it, over the list named by OpenedFile.
@@ -103,7 +104,6 @@ class MainWindowTest : public testing::Test {
 
     QString m_startFolder = QDir::currentPath();
     std::string m_defaultFolder = CSettings::GetProgramDirectory() + "SKV";
-    bool m_hadDefaultFolder = std::filesystem::exists(m_defaultFolder);
     QTemporaryDir m_dir;
     std::string m_weather = m_dir.filePath("currdat.lst").toStdString();
     std::string m_list = m_dir.filePath("images.xml").toStdString();

@@ -4,13 +4,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <cstdio>
 
+#include "base/settings.h"
 #include "gui/canvas/canvas_view.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/options_dialog.h"
+#include "gui/exportpage/export_test_dialog.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
 #include "gui/panes/draw_obj_properties.h"
@@ -91,5 +95,20 @@ int main(int argc, char** argv) {
     ok = save(&frame, folder + "/export-ftp.png", 200) && ok;
     frame.View()->SelectRow(2);
     ok = save(&frame, folder + "/export-email.png", 200) && ok;
+
+    // The test export, running and failed: nothing listens on the test server's port.
+    CSettings::Instance().SetTestServerName("127.0.0.1:1");
+    CSettings::Instance().SetTestWebAddress("http://127.0.0.1:1/test/");
+    CExportTestDlg test(model.ProfileAt(0), &frame);
+    auto* abort = test.findChild<QPushButton*>("abort");
+    QTimer::singleShot(0, &test, [&] {
+        ok = save(&test, folder + "/test-running.png", 100) && ok;
+        while (!abort->isVisible()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        ok = save(&test, folder + "/test-failed.png", 100) && ok;
+        abort->click();
+    });
+    test.exec();
     return ok ? 0 : 1;
 }

@@ -36,6 +36,11 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     m_ui->snapOffset->setText(QString::number(settings.GetSnapOffset()));
     m_ui->snapOffset->setEnabled(m_ui->snapElements->isChecked());
     m_ui->weatherFile->setText(QString::fromStdString(settings.GetWeatherFilePath()));
+    m_ui->testServer->setText(QString::fromStdString(settings.GetTestServerName()));
+    m_ui->testUser->setText(QString::fromStdString(settings.GetTestUserName()));
+    m_ui->testPassword->setText(QString::fromStdString(settings.GetTestPassword()));
+    m_ui->testFolder->setText(QString::fromStdString(settings.GetTestFolder()));
+    m_ui->testWebAddress->setText(QString::fromStdString(settings.GetTestWebAddress()));
     QStringList names = QString::fromStdString(LangString(kLanguageNames)).split(';');
     const unsigned short ids[] = {1033, 1031, 1036};
     for (int i = 0; i < 3; ++i) {
@@ -93,6 +98,11 @@ void COptionsDlg::Confirm() {
         settings.SetLangID(language);
     }
     settings.SetSnapOffset(m_ui->snapOffset->text().left(20).toInt());
+    settings.SetTestServerName(m_ui->testServer->text().toStdString());
+    settings.SetTestUserName(m_ui->testUser->text().toStdString());
+    settings.SetTestPassword(m_ui->testPassword->text().toStdString());
+    settings.SetTestFolder(m_ui->testFolder->text().toStdString());
+    settings.SetTestWebAddress(m_ui->testWebAddress->text().toStdString());
     if (!readable) {
         return;
     }

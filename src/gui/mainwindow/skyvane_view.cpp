@@ -16,6 +16,7 @@
 #include "gui/canvas/drawing_change.h"
 #include "gui/canvas/drawing_snapshot.h"
 #include "gui/exportpage/export_properties.h"
+#include "gui/exportpage/export_test_dialog.h"
 #include "gui/mainwindow/image_naming.h"
 #include "gui/panes/draw_obj_properties.h"
 #include "gui/panes/element_panes.h"
@@ -31,6 +32,7 @@ constexpr unsigned kTextDeleteQuestion = 141;
 constexpr unsigned kTextSaveNewImages = 143;
 constexpr unsigned kTextQueuedCannotDeactivate = 191;
 constexpr unsigned kTextActiveCannotDelete = 192;
+constexpr unsigned kTextSetUpTestServer = 430;
 
 QString xmlFilter() {
     return "*.xml";
@@ -67,6 +69,7 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     exportLayout->setContentsMargins(0, 0, 0, 0);
     exportLayout->addWidget(exportScroll);
     connect(m_export, &CExportProperties::applied, this, [this] { SetModified(true); });
+    connect(m_export, &CExportProperties::testRequested, this, &CSkyvaneView::TestExport);
     m_model = new CImageListModel(this);
     m_ui->imageList->setModel(m_model);
     m_ui->imageList->verticalHeader()->hide();
@@ -132,6 +135,17 @@ void CSkyvaneView::RecordChange(int field) {
         },
         field));
     SetModified(true);
+}
+
+void CSkyvaneView::TestExport(CProfile* profile) {
+    CSettings& settings = CSettings::Instance();
+    if (settings.GetTestServerName().empty() || settings.GetTestWebAddress().empty()) {
+        CMessageBox::Show(this, LangString(kTextSetUpTestServer), QMessageBox::Information);
+        return;
+    }
+    CExportTestDlg dialog(profile, window());
+    dialog.exec();
+    m_canvas->update();
 }
 
 void CSkyvaneView::ShowSelected() {

@@ -73,6 +73,8 @@ class CSkyvaneView : public QWidget {
     void SizeColumns();
     // Shows the selected image on the canvas, read-only while it is active.
     void ShowSelected();
+    // The Test button: the test export's dialog, or where to set the test server up.
+    void TestExport(CProfile* profile);
     QUndoStack* StackOf(CProfile* profile);
     // Puts the change since aboutToChange into the shown image's history.
     void RecordChange(int field);

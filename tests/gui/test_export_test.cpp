@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+
+#include "base/settings.h"
+#include "export/image_file.h"
+#include "gui/exportpage/export_test_dialog.h"
+#include "profiles/profile.h"
+#include "support/ftp_server.h"
+#include "support/test_files.h"
+#include "weather/weather_data.h"
+
+namespace {
+
+// Stands in for the browser: remembers the address it was asked to open.
+class Browser : public QObject {
+    Q_OBJECT
+  public slots:
+    void open(const QUrl& url) { opened = url; }
+
+  public:
+    QUrl opened;
+};
+
+// The bytes at the address, fetched over HTTP.
+QByteArray fetch(const QUrl& url) {
+    QNetworkAccessManager network;
+    QNetworkReply* reply = network.get(QNetworkRequest(url));
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    QByteArray bytes = reply->readAll();
+    reply->deleteLater();
+    return bytes;
+}
+
+class TestExport : public testing::Test {
+  protected:
+    void SetUp() override {
+        QDir().mkpath(QString::fromStdString(m_ftp.Root() + "/mainwebsite_html/test"));
+        // A web server that publishes the FTP server's folder.
+        m_web.start("/usr/bin/python3", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+                                         "--directory", QString::fromStdString(m_ftp.Root())});
+        ASSERT_TRUE(m_web.waitForReadyRead(20000));
+        QString banner = m_web.readLine();  // "Serving HTTP on 127.0.0.1 port N (...)"
+        int port = banner.section("port ", 1).section(' ', 0, 0).toInt();
+        ASSERT_GT(port, 0);
+        CSettings& settings = CSettings::Instance();
+        settings.SetLangID(1033);
+        settings.SetTestServerName("127.0.0.1:" + std::to_string(m_ftp.Port()));
+        settings.SetTestUserName("station");
+        settings.SetTestPassword("secret");
+        settings.SetTestFolder("mainwebsite_html/test");
+        settings.SetTestWebAddress("http://127.0.0.1:" + std::to_string(port) +
+                                   "/mainwebsite_html/test/");
+        writeFile(m_weather,
+                  "[time]\nlast_actualisation=4005556484\n[outdoor_temperature]\n"
+                  "deg_c=3.8\n");
+        settings.SetWeatherFilePath(m_weather);
+        QDesktopServices::setUrlHandler("http", &m_browser, "open");
+    }
+    void TearDown() override {
+        QDesktopServices::unsetUrlHandler("http");
+        m_web.kill();
+        m_web.waitForFinished();
+    }
+
+    LocalFtpServer m_ftp;
+    QProcess m_web;
+    QTemporaryDir m_dir;
+    std::string m_weather = m_dir.filePath("currdat.lst").toStdString();
+    Browser m_browser;
+};
+
+TEST_F(TestExport, AnEmailImageIsUploadedByFtpAndShownInTheBrowser) {
+    CProfile profile("Test", nullptr);
+    profile.SetExportType(ExportType::Email);
+    profile.GetDrawing()->SetImageFormat(kPngFormat);
+    profile.GetDrawing()->AddTextData();
+    CExportTestDlg dialog(&profile);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    std::string address = m_browser.opened.toString().toStdString();
+    EXPECT_EQ(address.rfind(CSettings::Instance().GetTestWebAddress(), 0), 0u) << address;
+    EXPECT_EQ(address.substr(address.size() - 4), ".png");
+    CWeatherData::Instance().Reload();
+    CImageBuffer rendered = RenderImage(*profile.GetDrawing());
+    QByteArray expected(reinterpret_cast<const char*>(rendered.Data()),
+                        static_cast<qsizetype>(rendered.Size()));
+    EXPECT_TRUE(fetch(m_browser.opened) == expected);
+    // Nothing of the image's own state changed.
+    EXPECT_EQ(profile.GetLastStatus(), "");
+    EXPECT_EQ(profile.GetLastStartTime(), "");
+}
+
+TEST_F(TestExport, AFailureShowsTheStepAndTheServersWordsUntilAbort) {
+    CSettings::Instance().SetTestPassword("wrong");
+    CProfile profile("Test", nullptr);
+    CExportTestDlg dialog(&profile);
+    auto* abort = dialog.findChild<QPushButton*>("abort");
+    std::string step;
+    std::string error;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (abort->isVisible()) {
+            step = dialog.findChild<QLabel*>("step")->text().toStdString();
+            error = dialog.findChild<QLabel*>("error")->text().toStdString();
+            dialog.reject();  // Escape: nothing happens
+            dialog.close();   // the close box: nothing either
+            abort->click();
+        }
+    });
+    poll.start(50);
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_EQ(step, "Error. Copying image");
+    EXPECT_EQ(error.rfind("530", 0), 0u) << error;
+    EXPECT_TRUE(m_browser.opened.isEmpty());
+}
+
+}  // namespace
+
+#include "test_export_test.moc"
