@@ -14,6 +14,7 @@
 #include "gui/exportpage/export_properties.h"
 #include "gui/exportpage/export_subpages.h"
 #include "gui/exportpage/export_texts.h"
+#include "gui/mainwindow/skyvane_view.h"
 #include "gui/widgets/file_dialog.h"
 #include "gui/widgets/message_box.h"
 #include "profiles/profile.h"
@@ -124,6 +125,18 @@ TEST_F(ExportPageTest, UnappliedEditsAreDroppedButTheImageStaysModified) {
     m_page->ShowImage(&m_profile, true);
     EXPECT_FALSE(form().apply->isEnabled());
     EXPECT_FALSE(ftp.server->isEnabled());
+}
+
+TEST(ExportPageTestButton, WithoutATestServerItSaysWhereToSetItUp) {
+    CSettings::Instance().SetLangID(1033);
+    CSettings::Instance().SetTestServerName("");
+    CSkyvaneView view;
+    view.Model().Append(std::make_unique<CProfile>("Test", &view));
+    view.SelectRow(0);
+    CMessageBox::Shown().clear();
+    view.ExportPage()->Form().test->click();
+    ASSERT_EQ(CMessageBox::Shown().size(), 1u);
+    EXPECT_EQ(CMessageBox::Shown()[0].rfind("Set up the test server first", 0), 0u);
 }
 
 }  // namespace

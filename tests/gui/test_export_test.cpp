@@ -125,6 +125,23 @@ TEST_F(TestExport, AFailureShowsTheStepAndTheServersWordsUntilAbort) {
     EXPECT_TRUE(m_browser.opened.isEmpty());
 }
 
+TEST_F(TestExport, ADialUpImageDialsForTheTestAndHangsUp) {
+    std::string state = m_dir.filePath("nmcli.json").toStdString();
+    writeFile(state, R"({"profiles": {"Provider": "ttyUSB0"}, "active": {}})");
+    qputenv("FAKE_NMCLI_STATE", QByteArray::fromStdString(state));
+    QByteArray path = qgetenv("PATH");
+    qputenv("PATH", SKYVANE_SOURCE_DIR "/tests/servers/fake_nmcli:" + path);
+    CProfile profile("Test", nullptr);
+    profile.SetConnectionType(ConnectionType::Dialup);
+    profile.SetConnectionName("Provider");
+    CExportTestDlg dialog(&profile);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    qputenv("PATH", path);
+    std::string log = readFile(state);
+    EXPECT_NE(log.find("connection up Provider"), std::string::npos) << log;
+    EXPECT_NE(log.find("connection down Provider"), std::string::npos) << log;
+}
+
 }  // namespace
 
 #include "test_export_test.moc"
