@@ -58,7 +58,8 @@ CImageBuffer EncodePng(const QImage& image) {
     size_t rowSize = 1 + 3 * width;
     std::vector<unsigned char> rows(rowSize * height);
     for (size_t y = 0; y < height; ++y) {
-        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(y)));
+        const auto* pixels =
+            reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(y)));
         unsigned char* out = rows.data() + y * rowSize;
         *out++ = 0;
         for (size_t x = 0; x < width; ++x) {

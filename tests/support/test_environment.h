@@ -1,0 +1,44 @@
+// What every test program sets up first: UTC, the offscreen platform, and a scratch home with
+// its own settings, data and runtime folders, removed however the process ends normally (death
+// test children run the program again and leave through std::exit).
+#pragma once
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+namespace test_environment {
+
+inline std::string& home() {
+    static std::string path;
+    return path;
+}
+
+inline void removeHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(home(), ignored);
+}
+
+// False when the scratch home cannot be made.
+inline bool prepare() {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    home() = (std::filesystem::temp_directory_path() / "skyvane-test-XXXXXX").string();
+    if (mkdtemp(home().data()) == nullptr) {
+        return false;
+    }
+    std::atexit(&removeHome);
+    setenv("XDG_CONFIG_HOME", (home() + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home() + "/data").c_str(), 1);
+    // The single-instance lock goes into the runtime folder, which must be the owner's only.
+    mkdir((home() + "/runtime").c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", (home() + "/runtime").c_str(), 1);
+    setenv("SKYVANE_TEST_HOME", home().c_str(), 1);
+    return true;
+}
+
+}  // namespace test_environment
