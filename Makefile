@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test bench sanitize sanitize-address sanitize-thread fuzz clean
+.PHONY: all bootstrap configure build run test package bench sanitize sanitize-address sanitize-thread fuzz clean
 
 all: build
 
@@ -10,7 +10,7 @@ bootstrap:
 	@tools/bootstrap
 
 configure: bootstrap
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -23,6 +23,10 @@ run: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, in build/.
+package: build
+	cd $(BUILD) && cpack
 
 bench: build
 	$(BUILD)/bench/bench_weather --benchmark_min_time=0.2

@@ -113,7 +113,9 @@ std::string CSettings::GetProgramDirectory() {
     auto cut = program.rfind('/');
     if (cut != std::string::npos) {
         std::string directory = program.substr(0, cut + 1);
-        if (access(directory.c_str(), W_OK) == 0) {
+        // An installed program (in a bin folder) keeps nothing beside itself, even where root
+        // could write there; a portable one does.
+        if (!directory.ends_with("/bin/") && access(directory.c_str(), W_OK) == 0) {
             return directory;
         }
     }

@@ -76,7 +76,8 @@ class CSettings {
     static std::string GetProgramPath();
 
     // Where data defaults and trace files live, with a trailing "/": the executable's
-    // directory when it is writable, else the per-user data directory.
+    // directory when it is writable and not an installed program's bin folder, else the
+    // per-user data directory.
     static std::string GetProgramDirectory();
 
     // The autostart entry of the user's session, "<config>/autostart/skyvane.desktop".

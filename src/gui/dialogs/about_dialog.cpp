@@ -8,7 +8,7 @@
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDlg>()) {
     m_ui->setupUi(this);
-    m_ui->icon->setPixmap(QIcon(":/pictures/306.png").pixmap(64, 64));
+    m_ui->icon->setPixmap(QPixmap(":/icons/skyvane-64.png"));
     m_ui->name->setText("<b>Skyvane</b>");
     m_ui->version->setText(QString::fromStdString(LangString(416, {SKYVANE_VERSION})));
     m_ui->about->setText(QString::fromStdString(LangString(417)));

@@ -47,7 +47,11 @@ const MenuSpec kMenus[] = {
 const unsigned kElementCommands[] = {231, 232, 260, 262, 313, 314, 315, 202, 203, 281};
 
 QIcon programIcon() {
-    return QIcon(":/pictures/306.png");
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QString(":/icons/skyvane-%1.png").arg(size));
+    }
+    return icon;
 }
 
 }  // namespace

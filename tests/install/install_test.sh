@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The installed tree: every file in its place, the desktop entry, the metainfo and the services
+# valid, and the installed program running from it without writing anything beside itself.
+set -u
+build=$1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+source "$(dirname "$0")/../app/check.sh"
+
+DESTDIR=$scratch/root cmake --install "$build" --prefix /usr > /dev/null
+root=$scratch/root/usr
+for file in bin/skyvane share/applications/skyvane.desktop \
+    share/metainfo/com.quillonsoft.Skyvane.metainfo.xml share/icons/hicolor/scalable/apps/skyvane.svg \
+    share/icons/hicolor/16x16/apps/skyvane.png share/icons/hicolor/256x256/apps/skyvane.png \
+    share/man/man1/skyvane.1.gz share/doc/skyvane/copyright share/doc/skyvane/changelog.gz \
+    share/skyvane/help/en/index.html share/skyvane/help/de/index.html share/skyvane/help/fr/index.html \
+    share/skyvane/help/screenshots/en/main-window.png \
+    lib/systemd/user/skyvane-headless.service lib/systemd/system/skyvane-headless@.service; do
+    check "installed: $file" "[ -s '$root/$file' ]"
+done
+check "the desktop entry is valid" "desktop-file-validate '$root/share/applications/skyvane.desktop' > /dev/null"
+check "the metainfo is valid" \
+    "appstreamcli validate --no-net '$root/share/metainfo/com.quillonsoft.Skyvane.metainfo.xml' > /dev/null"
+check "the services start the installed program" \
+    "grep -q '^ExecStart=/usr/bin/skyvane --headless' '$root/lib/systemd/user/skyvane-headless.service'"
+if command -v systemd-analyze > /dev/null; then
+    # Checked with the program where this tree has it.
+    sed "s|/usr/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/user/skyvane-headless.service" \
+        > "$scratch/skyvane-headless.service"
+    sed "s|/usr/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/system/skyvane-headless@.service" \
+        > "$scratch/skyvane-headless@station.service"
+    check "the user unit verifies" "systemd-analyze verify --man=no '$scratch/skyvane-headless.service'"
+    check "the system unit template verifies" \
+        "systemd-analyze verify --man=no '$scratch/skyvane-headless@station.service'"
+else
+    echo "skipped: systemd-analyze is not installed, the units were not verified"
+fi
+
+export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data XDG_RUNTIME_DIR=$scratch/runtime
+mkdir -m 700 "$scratch/runtime"
+check "the installed program runs" "'$root/bin/skyvane' --version | grep -q '^skyvane '"
+source_dir=$(dirname "$0")/../..
+"$root/bin/skyvane" render --profiles "$source_dir/examples/data.xml" \
+    --weather "$source_dir/examples/currdat.lst" --out "$scratch/out" > /dev/null 2>&1
+check "the installed program renders" "[ -s '$scratch/out/Station overview.jpg' ]"
+"$root/bin/skyvane" values --weather "$scratch/none.lst" > /dev/null 2>&1
+check "nothing is written beside the installed program" "[ \"\$(ls '$root/bin')\" = skyvane ]"
+check "its data folder is the user's" "[ -d '$scratch/data/Quillonsoft/Skyvane' ]"
+
+report
