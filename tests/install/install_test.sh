@@ -7,8 +7,10 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 source "$(dirname "$0")/../app/check.sh"
 
-DESTDIR=$scratch/root cmake --install "$build" --prefix /usr > /dev/null
-root=$scratch/root/usr
+# Installed under the prefix the build was configured for, which the service units name.
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
+DESTDIR=$scratch/root cmake --install "$build" > /dev/null
+root=$scratch/root$prefix
 for file in bin/skyvane share/applications/skyvane.desktop \
     share/metainfo/com.quillonsoft.Skyvane.metainfo.xml share/icons/hicolor/scalable/apps/skyvane.svg \
     share/icons/hicolor/16x16/apps/skyvane.png share/icons/hicolor/256x256/apps/skyvane.png \
@@ -22,12 +24,12 @@ check "the desktop entry is valid" "desktop-file-validate '$root/share/applicati
 check "the metainfo is valid" \
     "appstreamcli validate --no-net '$root/share/metainfo/com.quillonsoft.Skyvane.metainfo.xml' > /dev/null"
 check "the services start the installed program" \
-    "grep -q '^ExecStart=/usr/bin/skyvane --headless' '$root/lib/systemd/user/skyvane-headless.service'"
+    "grep -q '^ExecStart=$prefix/bin/skyvane --headless' '$root/lib/systemd/user/skyvane-headless.service'"
 if command -v systemd-analyze > /dev/null; then
     # Checked with the program where this tree has it.
-    sed "s|/usr/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/user/skyvane-headless.service" \
+    sed "s|$prefix/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/user/skyvane-headless.service" \
         > "$scratch/skyvane-headless.service"
-    sed "s|/usr/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/system/skyvane-headless@.service" \
+    sed "s|$prefix/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/system/skyvane-headless@.service" \
         > "$scratch/skyvane-headless@station.service"
     check "the user unit verifies" "systemd-analyze verify --man=no '$scratch/skyvane-headless.service'"
     check "the system unit template verifies" \
