@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "gui/canvas/canvas_view.h"
 #include "gui/canvas/drawing_snapshot.h"
+#include "gui/canvas/rect_tracker.h"
 #include "gui/canvas/tracker_geometry.h"
 #include "gui/widgets/message_box.h"
 #include "profiles/profile.h"
@@ -48,6 +49,14 @@ TEST(TrackerGeometry, HandlesSnappingAspectAndShifting) {
     EXPECT_EQ(AdjustRect(kTopLeft, {0, 20, 110, 60}, 2.0), (CRect{30, 20, 110, 60}));
     EXPECT_EQ(AdjustRect(kBottomLeft, {0, 10, 100, 40}, 2.0), (CRect{40, 10, 100, 40}));
     EXPECT_EQ(AdjustRect(kInside, {0, 10, 100, 40}, 2.0), (CRect{0, 10, 100, 40}));
+
+    // The trackers: a line shows its end points; a picture's drag keeps its ratio.
+    CLineTracker line({10, 10, 110, 11}, CRectTracker::kResizeOutside, false, &drawing, moving);
+    EXPECT_EQ(line.GetHandleMask(), LineHandleMask());
+    CRectTracker picture({10, 10, 110, 60}, CRectTracker::kResizeOutside, false, &drawing, moving);
+    picture.SetKeepAspect(2.0);
+    EXPECT_EQ(picture.Track(kRight, {10, 10, 110, 60}, 20, 0, 10), (CRect{10, 10, 130, 70}));
+    EXPECT_EQ(picture.HitTest(112, 62), kBottomRight);
 
     // Back into the image: bottom, top, left, right in that order.
     EXPECT_EQ(ShiftIntoImage({350, 280, 450, 330}, 400, 300), (CRect{300, 250, 400, 300}));

@@ -71,7 +71,7 @@ void CCanvasView::ShowImage(CProfile* profile, bool readOnly) {
     m_readOnly = readOnly;
     m_tracking = false;
     m_selected = nullptr;
-    m_hasTracker = false;
+    m_tracker.reset();
     if (m_drawing != nullptr) {
         m_drawing->SetView(this);
         resize(m_drawing->GetWidth(), m_drawing->GetHeight());
@@ -98,16 +98,24 @@ int CCanvasView::StackIndex(const CDrawObj* element) const {
 }
 
 void CCanvasView::MakeTracker() {
-    m_hasTracker = m_selected != nullptr && m_drawing != nullptr &&
-                   m_selected != m_drawing->GetBackground() && !m_readOnly;
-    if (!m_hasTracker) {
+    m_tracker.reset();
+    if (m_selected == nullptr || m_drawing == nullptr || m_selected == m_drawing->GetBackground() ||
+        m_readOnly) {
         return;
     }
-    bool line = dynamic_cast<CDrawLine*>(m_selected) != nullptr;
-    m_trackerRect = m_selected->GetRect();
-    m_handleMask = line ? LineHandleMask() : RectHandleMask(m_trackerRect);
-    m_dotted = !line && CSettings::Instance().GetDrawSelectionRectangle() != 0;
-    m_snap = CSettings::Instance().GetSnapElements() != 0;
+    CSettings& settings = CSettings::Instance();
+    bool snap = settings.GetSnapElements() != 0;
+    if (dynamic_cast<CDrawLine*>(m_selected) != nullptr) {
+        m_tracker = std::make_unique<CLineTracker>(
+            m_selected->GetRect(), CRectTracker::kResizeOutside, snap, m_drawing, m_selected);
+        return;
+    }
+    unsigned style = CRectTracker::kResizeOutside;
+    if (settings.GetDrawSelectionRectangle() != 0) {
+        style |= CRectTracker::kDottedLine;
+    }
+    m_tracker =
+        std::make_unique<CRectTracker>(m_selected->GetRect(), style, snap, m_drawing, m_selected);
 }
 
 void CCanvasView::Select(CDrawObj* element, bool keepTab) {
@@ -120,8 +128,8 @@ void CCanvasView::Select(CDrawObj* element, bool keepTab) {
     QWidget* viewport = parentWidget();
     if (auto* host =
             viewport != nullptr ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
-        host != nullptr && m_hasTracker) {
-        CRect r = m_trackerRect.Normalized();
+        host != nullptr && m_tracker) {
+        CRect r = m_tracker->Rect().Normalized();
         host->ensureVisible((r.left + r.right) / 2, (r.top + r.bottom) / 2, r.Width() / 2 + 10,
                             r.Height() / 2 + 10);
     }
@@ -130,14 +138,14 @@ void CCanvasView::Select(CDrawObj* element, bool keepTab) {
 }
 
 void CCanvasView::Deselect() {
-    m_hasTracker = false;
+    m_tracker.reset();
     m_selected = m_drawing != nullptr ? m_drawing->GetBackground() : nullptr;
     update();
 }
 
 void CCanvasView::ElementChanged() {
-    if (m_hasTracker && m_selected != nullptr) {
-        m_trackerRect = m_selected->GetRect();
+    if (m_tracker && m_selected != nullptr) {
+        m_tracker->SetRect(m_selected->GetRect());
         update();
     }
 }
@@ -267,16 +275,17 @@ void CCanvasView::paintEvent(QPaintEvent*) {
         CPainterCanvas canvas(painter, width(), height());
         for (const auto& element : m_drawing->Elements()) {
             // The tracker just before its element: what lies above covers the frame.
-            if (element.get() == m_selected && m_hasTracker) {
-                CRect rect = m_tracking ? m_trackerRect : m_selected->GetRect();
+            if (element.get() == m_selected && m_tracker) {
+                CRect rect = m_tracking ? m_tracker->Rect() : m_selected->GetRect();
+                unsigned mask = m_tracker->GetHandleMask();
                 painter.save();
-                if (m_dotted) {
+                if (m_tracker->IsDotted()) {
                     painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
                     painter.setBrush(Qt::NoBrush);
                     painter.drawRect(toQRect(rect.Normalized()));
                 }
                 for (int handle = kTopLeft; handle <= kLeft; ++handle) {
-                    if (m_handleMask & (1u << handle)) {
+                    if (mask & (1u << handle)) {
                         painter.fillRect(toQRect(HandleSquare(rect, handle)), Qt::black);
                     }
                 }
@@ -288,7 +297,7 @@ void CCanvasView::paintEvent(QPaintEvent*) {
             // The rubber band while dragging.
             painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(toQRect(m_trackerRect.Normalized()));
+            painter.drawRect(toQRect(m_tracker->Rect().Normalized()));
         }
     }
     QPainter(this).drawImage(0, 0, buffer);
@@ -308,14 +317,14 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
     }
     QPoint p = event->position().toPoint();
     CDrawObj* hit = m_drawing->FindElementAt(p.x(), p.y());
-    int handle = m_hasTracker ? HandleAt(m_trackerRect, m_handleMask, p.x(), p.y()) : kNoHandle;
-    if (m_hasTracker && handle == kNoHandle) {
+    int handle = m_tracker ? m_tracker->HitTest(p.x(), p.y()) : kNoHandle;
+    if (m_tracker && handle == kNoHandle) {
         Deselect();
     }
-    if (!m_hasTracker) {
+    if (!m_tracker) {
         Select(hit);
-        handle = m_hasTracker ? HandleAt(m_trackerRect, m_handleMask, p.x(), p.y()) : kNoHandle;
-        if (!m_hasTracker || handle == kNoHandle) {
+        handle = m_tracker ? m_tracker->HitTest(p.x(), p.y()) : kNoHandle;
+        if (!m_tracker || handle == kNoHandle) {
             update();
             return;
         }
@@ -333,7 +342,7 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
     if (hit != m_selected && StackIndex(hit) > StackIndex(m_selected)) {
         Deselect();
         Select(hit);
-        handle = HandleAt(m_trackerRect, m_handleMask, p.x(), p.y());
+        handle = m_tracker->HitTest(p.x(), p.y());
         if (handle == kNoHandle) {
             return;
         }
@@ -341,8 +350,8 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
     m_tracking = true;
     m_trackHandle = handle;
     m_trackStart = p;
-    m_trackStartRect = m_trackerRect;
-    m_ratio = IsPicture(m_selected) ? AspectRatio(m_trackStartRect) : 0;
+    m_trackStartRect = m_tracker->Rect();
+    m_tracker->SetKeepAspect(IsPicture(m_selected) ? AspectRatio(m_trackStartRect) : 0);
     grabMouse();
 }
 
@@ -353,15 +362,8 @@ void CCanvasView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     QPoint offset = p - m_trackStart;
-    CRect rect = DraggedRect(m_trackStartRect, m_trackHandle, offset.x(), offset.y());
-    if (m_snap) {
-        rect = SnapRect(m_trackHandle, rect, CSettings::Instance().GetSnapOffset(), *m_drawing,
-                        m_selected);
-    }
-    if (m_ratio > 0) {
-        rect = AdjustRect(m_trackHandle, rect, m_ratio);
-    }
-    m_trackerRect = rect;
+    m_tracker->SetRect(m_tracker->Track(m_trackHandle, m_trackStartRect, offset.x(), offset.y(),
+                                        CSettings::Instance().GetSnapOffset()));
     update();
 }
 
@@ -371,11 +373,11 @@ void CCanvasView::mouseReleaseEvent(QMouseEvent* event) {
     }
     m_tracking = false;
     releaseMouse();
-    if (m_trackerRect == m_trackStartRect) {
+    if (m_tracker->Rect() == m_trackStartRect) {
         update();
         return;
     }
-    ApplyRect(m_trackerRect);
+    ApplyRect(m_tracker->Rect());
 }
 
 void CCanvasView::keyPressEvent(QKeyEvent* event) {
@@ -383,11 +385,11 @@ void CCanvasView::keyPressEvent(QKeyEvent* event) {
         // Back to where the drag began; nothing changed.
         m_tracking = false;
         releaseMouse();
-        m_trackerRect = m_trackStartRect;
+        m_tracker->SetRect(m_trackStartRect);
         update();
         return;
     }
-    if (m_drawing == nullptr || m_readOnly || !m_hasTracker || m_tracking) {
+    if (m_drawing == nullptr || m_readOnly || !m_tracker || m_tracking) {
         QWidget::keyPressEvent(event);
         return;
     }
@@ -435,8 +437,8 @@ void CCanvasView::ShowContextMenu(const QPoint& at) {
 
 void CCanvasView::UpdateCursor(const QPoint& at) {
     Qt::CursorShape shape = Qt::ArrowCursor;
-    if (m_hasTracker && m_drawing != nullptr) {
-        int handle = HandleAt(m_trackerRect, m_handleMask, at.x(), at.y());
+    if (m_tracker && m_drawing != nullptr) {
+        int handle = m_tracker->HitTest(at.x(), at.y());
         CDrawObj* under = m_drawing->FindElementAt(at.x(), at.y());
         // Only where the selected element is not covered by another.
         if (handle != kNoHandle && StackIndex(under) <= StackIndex(m_selected)) {

@@ -5,8 +5,10 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "drawing/drawing.h"
+#include "gui/canvas/rect_tracker.h"
 
 class CProfile;
 class QMenu;
@@ -31,7 +33,7 @@ class CCanvasView : public QWidget {
     void Deselect();
     CDrawObj* Selected() const { return m_selected; }
     // The tracker's rectangle; empty when there is no tracker.
-    CRect TrackerRect() const { return m_hasTracker ? m_trackerRect : CRect{}; }
+    CRect TrackerRect() const { return m_tracker ? m_tracker->Rect() : CRect{}; }
 
     // One of the ten insert commands, by its command id; the new element is selected.
     CDrawObj* Insert(unsigned commandId);
@@ -79,16 +81,11 @@ class CCanvasView : public QWidget {
     CDrawObj* m_selected = nullptr;
     bool m_readOnly = false;
 
-    bool m_hasTracker = false;
-    CRect m_trackerRect;
-    unsigned m_handleMask = 0;
-    bool m_dotted = false;
-    bool m_snap = false;
+    std::unique_ptr<CRectTracker> m_tracker;
 
     bool m_tracking = false;
     int m_trackHandle = -1;
     QPoint m_trackStart;
     CRect m_trackStartRect;
-    double m_ratio = 0;
     MenuRunner m_menuRunner;
 };
