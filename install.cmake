@@ -3,8 +3,9 @@
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
   set(CMAKE_INSTALL_PREFIX /usr CACHE PATH "Where to install" FORCE)
 endif()
-set(CMAKE_INSTALL_DOCDIR share/doc/skyvane CACHE PATH "Documentation folder")
 include(GNUInstallDirs)
+# Debian's place, named after the package rather than the project.
+set(docdir ${CMAKE_INSTALL_DATADIR}/doc/skyvane)
 
 install(TARGETS skyvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/install/skyvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -30,7 +31,7 @@ add_custom_target(install_pages ALL
   DEPENDS ${CMAKE_BINARY_DIR}/install/skyvane.1.gz ${CMAKE_BINARY_DIR}/install/changelog.gz)
 install(FILES ${CMAKE_BINARY_DIR}/install/skyvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/install/changelog.gz res/install/copyright
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  DESTINATION ${docdir})
 
 # The services run the installed program, wherever the prefix puts it.
 foreach(unit skyvane-headless.service skyvane-headless@.service)
