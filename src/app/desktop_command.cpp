@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "app/stop_signals.h"
 #include "base/settings.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/single_instance.h"
@@ -30,6 +31,12 @@ int runDesktop(int argc, char** argv, bool minimized) {
     CMainFrame frame;
     QObject::connect(&instance, &CSingleInstance::activationRequested, &frame,
                      &CMainFrame::BringToFront);
+    // The session ending (or a kill) closes the window as the user would: the list is saved.
+    CStopSignals stop([&] {
+        if (!frame.close()) {
+            QApplication::quit();
+        }
+    });
     frame.ShowAtStart(minimized);
     return application.exec();
 }

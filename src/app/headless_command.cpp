@@ -1,19 +1,17 @@
 #include "app/headless_command.h"
 
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QSocketNotifier>
 #include <QTemporaryDir>
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
 
 #include "app/command_options.h"
 #include "app/scratch_settings.h"
+#include "app/stop_signals.h"
 #include "base/app_message.h"
 #include "base/lang_string.h"
 #include "base/settings.h"
@@ -23,9 +21,6 @@
 #include "weather/weather_file_watcher.h"
 
 namespace {
-
-// Written by the signal handler, read by the event loop.
-int s_signalPipe[2] = {-1, -1};
 
 // One line of the run's own log on standard output (the journal of a service), with the local
 // date and time in front.
@@ -40,11 +35,6 @@ void runLog(const char* format, ...) {
                 QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toUtf8().constData(),
                 line);
     std::fflush(stdout);
-}
-
-void onSignal(int) {
-    char byte = 1;
-    [[maybe_unused]] ssize_t written = write(s_signalPipe[0], &byte, 1);
 }
 
 // Stands in for the main view: reacts to the messages of the watcher and the exports.
@@ -117,10 +107,6 @@ int runHeadless(const QStringList& arguments) {
     // A server run registers nothing and changes no setting; the list itself is saved.
     QTemporaryDir scratch;
     useScratchSettings(scratch);
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, s_signalPipe) != 0) {
-        std::fprintf(stderr, "skyvane: cannot watch for signals\n");
-        return 1;
-    }
     // The station program may write its file later: the run goes on without it.
     useWeatherFile("--headless", options);
     CHeadlessView view;
@@ -144,12 +130,10 @@ int runHeadless(const QStringList& arguments) {
         runLog("%s", LangString(kTextWeatherDataOutdated).c_str());
     }
 
-    QSocketNotifier signalNotifier(s_signalPipe[1], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
-        signalNotifier.setEnabled(false);
-        QCoreApplication::exit(shutDown(profiles, watcher) ? 0 : 1);
-    });
-    std::signal(SIGINT, &onSignal);
-    std::signal(SIGTERM, &onSignal);
+    CStopSignals stop([&] { QCoreApplication::exit(shutDown(profiles, watcher) ? 0 : 1); });
+    if (!stop.IsWatching()) {
+        std::fprintf(stderr, "skyvane: cannot watch for signals\n");
+        return 1;
+    }
     return QCoreApplication::exec() == 0 ? 0 : 1;
 }

@@ -100,4 +100,18 @@ check "a headless run registers nothing with the session" \
 check "shutdown saved the list with the times of the exports" \
     "grep -q 'Shutting down' '$scratch/headless.log' && grep -q 'laststarttime=\"[0-9]' '$scratch/list/data.xml'"
 
+# The desktop program ended by the session (SIGTERM) closes as the user would: the list is saved.
+cp "$scratch/list/data.xml" "$scratch/list/desktop.xml"
+touch -d '2020-01-01' "$scratch/list/desktop.xml"
+mkdir -m 700 -p "$scratch/runtime"
+printf '[General]\nWeatherFilePath=%s/list/currdat.lst\nOpenedFile=%s/list/desktop.xml\nStartAutomatically=0\n' \
+    "$scratch" "$scratch" > "$scratch/config/Quillonsoft/Skyvane.conf"
+QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$scratch/runtime "$program" > /dev/null 2>&1 &
+pid=$!
+sleep 2
+kill -TERM "$pid"
+wait "$pid"
+check "the desktop program ends on SIGTERM with exit code 0" "[ $? -eq 0 ]"
+check "and saves its list first" "[ '$scratch/list/desktop.xml' -nt '$scratch/list/data.xml' ]"
+
 report
