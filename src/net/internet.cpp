@@ -7,6 +7,7 @@
 
 #include "base/lang_string.h"
 #include "base/string_ids.h"
+#include "diag/log.h"
 
 namespace {
 
@@ -349,6 +350,23 @@ std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(const std::string& name)
 }
 
 void CFtpConnection::Store(const std::string& name, const unsigned char* data, size_t size) {
+    CURLcode result = StoreOnce(name, data, size);
+    // Behind a router the server often cannot reach us: the same upload goes passive then.
+    bool activeFailed = result == CURLE_FTP_PORT_FAILED || result == CURLE_FTP_ACCEPT_FAILED ||
+                        result == CURLE_FTP_ACCEPT_TIMEOUT;
+    if (activeFailed && !m_passive && m_ending == Ending::None) {
+        LogMessage(Info, "[CFtpConnection::Store] Active mode failed (%s); trying passive mode.",
+                   LastError(result).GetMessage().c_str());
+        m_passive = true;
+        result = StoreOnce(name, data, size);
+    }
+    if (result != CURLE_OK) {
+        throw LastError(result);
+    }
+}
+
+CURLcode CFtpConnection::StoreOnce(const std::string& name, const unsigned char* data,
+                                   size_t size) {
     Prepare(name);
     Upload upload{data, size, 0};
     curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
@@ -356,10 +374,7 @@ void CFtpConnection::Store(const std::string& name, const unsigned char* data, s
     curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, &readUpload);
     curl_easy_setopt(m_curl, CURLOPT_READDATA, &upload);
     curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
-    CURLcode result = Perform();
-    if (result != CURLE_OK) {
-        throw LastError(result);
-    }
+    return Perform();
 }
 
 void CInternetFile::Write(const unsigned char* data, size_t length) {

@@ -83,7 +83,8 @@ class CFtpConnection : public CInternetConnection {
     // A file stored in binary under name when it is closed.
     std::unique_ptr<CInternetFile> OpenFile(const std::string& name);
 
-    // Stores bytes under name; CInternetException unless the server confirmed the transfer.
+    // Stores bytes under name, in passive mode when the active data connection cannot be made;
+    // CInternetException unless the server confirmed the transfer.
     void Store(const std::string& name, const unsigned char* data, size_t size);
 
     // The exception for the last failed operation: the server's refusal in its own words,
@@ -97,6 +98,8 @@ class CFtpConnection : public CInternetConnection {
     // every one was accepted. A command starting with "*" may fail.
     CURLcode Commands(const std::vector<std::string>& commands);
     void Prepare(const std::string& name);
+    // One STOR of the bytes under name in the current mode.
+    CURLcode StoreOnce(const std::string& name, const unsigned char* data, size_t size);
     CURLcode Perform(curl_slist* commands = nullptr);
     void Touch() { m_lastActivity = std::chrono::steady_clock::now(); }
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);

@@ -119,8 +119,9 @@ TEST(FtpHostileServer, FailuresSayWhatHappened) {
     EXPECT_EQ(upload({"stall=100000"}, big),
               "Nothing was transferred for 1 seconds; the transfer was ended.");
     EXPECT_EQ(upload({"drop"}, big), "The server closed the connection during the transfer.");
-    EXPECT_EQ(upload({"nodata"}, kImage, {2, 1, 3}),
-              "The server did not open the data connection within 1 seconds.");
+    // Neither way to a data connection: the passive attempt's refusal is the reason.
+    EXPECT_EQ(upload({"nodata", "nopassive"}, kImage, {2, 1, 3}),
+              "502 Passive mode is not possible here.");
     EXPECT_EQ(upload({"late=3"}, kImage), "The server did not answer USER within 1 seconds.");
 }
 
@@ -139,6 +140,21 @@ TEST(FtpSlowServer, ASlowSteadyUploadFinishesAndAServerWithoutSizeStillGetsItsFi
     EXPECT_EQ(tryUpload(ftp, "second"), "");
     EXPECT_EQ(readFile(old.Root() + "/image.jpg"), "second");
     EXPECT_FALSE(std::filesystem::exists(old.Root() + "/tmp_image.jpg"));
+}
+
+TEST(FtpPassive, WhenTheServerCannotConnectBackTheUploadGoesPassive) {
+    for (const char* behaviour : {"noport", "nodata"}) {
+        LocalFtpServer server(0, {behaviour});
+        FtpSettings ftp{"127.0.0.1:" + std::to_string(server.Port()), "station", "secret", "",
+                        "image.jpg"};
+        EXPECT_EQ(tryUpload(ftp, kImage, {}, FtpLimits{2, 1, 5}), "") << behaviour;
+        EXPECT_TRUE(readFile(server.Root() + "/image.jpg") == kImage) << behaviour;
+        auto sessions = server.Sessions();
+        ASSERT_EQ(sessions.size(), 1u);
+        EXPECT_TRUE(std::any_of(sessions[0].begin(), sessions[0].end(),
+                                [](const std::string& line) { return line == "EPSV"; }))
+            << behaviour;
+    }
 }
 
 TEST(FtpStop, AStopRequestEndsAnUploadToAServerThatAnswersLate) {

@@ -13,6 +13,8 @@ A BEHAVIOUR makes the server misbehave as real ones do:
   nodata    accepts PORT and EPRT but never opens the data connection
   late=S    sends every reply after the greeting S seconds late
   nosize    does not know the SIZE command
+  noport    refuses PORT and EPRT, as a server behind a firewall that cannot reach the client
+  nopassive refuses PASV and EPSV
   log=FILE  writes "connect" for each new control connection and each command it receives
             ("PASS" without the password) into FILE
 
@@ -77,7 +79,16 @@ def make_handler(behaviours):
                 self.close()
             return result
 
+        def _make_epasv(self, extmode=False):
+            if "nopassive" in settings:
+                self.respond("502 Passive mode is not possible here.")
+                return
+            super()._make_epasv(extmode)
+
         def _make_eport(self, ip, port):
+            if "noport" in settings:
+                self.respond("501 Active mode is not possible here.")
+                return
             if "nodata" in settings:
                 self.respond("200 Active data connection established.")
                 return
