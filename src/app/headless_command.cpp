@@ -1,7 +1,5 @@
 #include "app/headless_command.h"
 
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QTemporaryDir>

@@ -12,6 +12,11 @@ QColor toQColor(Colour colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
+Colour fromQColor(const QColor& colour) {
+    return static_cast<Colour>(colour.red()) | static_cast<Colour>(colour.green()) << 8 |
+           static_cast<Colour>(colour.blue()) << 16;
+}
+
 CPainterCanvas::CPainterCanvas(QPainter& painter, int width, int height)
     : m_painter(painter), m_device(0, 0, width, height) {}
 

@@ -7,6 +7,8 @@
 
 // The Qt colour of a 0x00BBGGRR value.
 QColor toQColor(Colour colour);
+// The 0x00BBGGRR value of a Qt colour (its alpha is dropped).
+Colour fromQColor(const QColor& colour);
 
 class CPainterCanvas : public CCanvas {
   public:

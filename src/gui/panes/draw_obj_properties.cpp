@@ -1,6 +1,7 @@
 #include "gui/panes/draw_obj_properties.h"
 
 #include "drawing/drawing.h"
+#include "drawing/painter_canvas.h"
 #include "gui/panes/element_panes.h"
 #include "gui/widgets/captions.h"
 #include "ui_draw_obj_properties.h"
@@ -11,10 +12,6 @@ constexpr unsigned kBackgroundGroup = 1081;
 constexpr unsigned kBorderGroup = 1082;
 constexpr unsigned kLineGroup = 1099;
 constexpr unsigned kLineWidthGroup = 1095;
-
-Colour fromQColor(const QColor& colour) {
-    return static_cast<Colour>(colour.red() | colour.green() << 8 | colour.blue() << 16);
-}
 
 }  // namespace
 

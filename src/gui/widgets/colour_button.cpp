@@ -12,11 +12,6 @@
 
 namespace {
 
-Colour fromQColor(const QColor& colour) {
-    return static_cast<Colour>(colour.red()) | static_cast<Colour>(colour.green()) << 8 |
-           static_cast<Colour>(colour.blue()) << 16;
-}
-
 // Black or white, whichever reads better on background.
 QColor textColourOn(Colour background) {
     int red = background & 0xFF, green = (background >> 8) & 0xFF, blue = (background >> 16) & 0xFF;
