@@ -1,6 +1,7 @@
 #include "gui/mainwindow/image_list_model.h"
 
 #include "base/lang_string.h"
+#include "gui/widgets/captions.h"
 
 int CImageListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_profiles.size());
@@ -33,9 +34,7 @@ QVariant CImageListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::ToolTipRole && index.column() == LastStatus) {
         std::string error = profile->GetLastError();
-        return error.empty() ? QVariant()
-                             : QVariant("<p style='white-space:pre-wrap; max-width:300px'>" +
-                                        QString::fromStdString(error).toHtmlEscaped() + "</p>");
+        return error.empty() ? QVariant() : QVariant(WrappedTooltip(QString::fromStdString(error)));
     }
     if (role != Qt::DisplayRole) {
         return {};

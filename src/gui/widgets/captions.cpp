@@ -16,6 +16,11 @@ QString HelpOf(unsigned id) {
     return QString::fromStdString(HelpText(LangString(id)));
 }
 
+QString WrappedTooltip(const QString& text) {
+    // Rich text lets the tooltip break its lines.
+    return "<p style='white-space:pre-wrap; max-width:300px'>" + text.toHtmlEscaped() + "</p>";
+}
+
 void ApplyCaptions(QWidget* window) {
     bool tooltips = CSettings::Instance().GetShowTooltipHelp() != 0;
     QList<QWidget*> widgets = window->findChildren<QWidget*>();
@@ -35,10 +40,6 @@ void ApplyCaptions(QWidget* window) {
             group->setTitle(caption);
         }
         QString help = HelpOf(textId);
-        // Help texts wrap at about 300 pixels: rich text lets the tooltip break its lines.
-        widget->setToolTip(tooltips && !help.isEmpty()
-                               ? "<p style='white-space:pre-wrap; max-width:300px'>" +
-                                     help.toHtmlEscaped() + "</p>"
-                               : QString());
+        widget->setToolTip(tooltips && !help.isEmpty() ? WrappedTooltip(help) : QString());
     }
 }

@@ -13,3 +13,6 @@ void ApplyCaptions(QWidget* window);
 QString Caption(unsigned id);
 // The help part of a string id.
 QString HelpOf(unsigned id);
+
+// A tooltip of plain text that wraps at about 300 pixels.
+QString WrappedTooltip(const QString& text);
