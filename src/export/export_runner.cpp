@@ -23,7 +23,7 @@ constexpr quintptr kOkCommand = 1;
 CExportRunner::CExportRunner(CProfile* profile)
     : m_exportType(profile->GetExportType()),
       m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
-            profile->GetFilePath(), profile->GetFileName()},
+            profile->GetFilePath(),   profile->GetFileName(), profile->GetFtpPassive()},
       m_profile(profile),
       m_drawing(profile->GetDrawing()),
       m_connectionType(profile->GetConnectionType()),

@@ -2,10 +2,11 @@
 
 #include <stdexcept>
 
-#include "base/host_port.h"
 #include "base/lang_string.h"
+#include "base/server_address.h"
 #include "base/string_ids.h"
 #include "net/internet.h"
+#include "net/sftp_upload.h"
 
 namespace {
 
@@ -32,17 +33,20 @@ bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t 
     if (holdsLineBreak(settings.fileName) || holdsLineBreak(settings.filePath)) {
         throw std::runtime_error("The FTP file name or file path holds a line break");
     }
-    std::string host = settings.serverName;
-    std::uint16_t port = SplitHostPort(host, 21);
+    ServerAddress address = ParseFtpServer(settings.serverName);
+    std::string temporary = "tmp_" + settings.fileName;
+    if (address.transport == Transport::Sftp) {
+        UploadBySftp(address, settings, temporary, data, size, stop, limits);
+        return true;
+    }
     std::unique_ptr<CFtpConnection> connection = session.GetFtpConnection(
-        host, settings.userName, settings.password, port, false, limits, stop);
+        address, settings.userName, settings.password, settings.passive, limits, stop);
     if (!connection->IsOpen()) {
         throw std::runtime_error(LangString(kTextCouldNotConnect));
     }
     if (!settings.filePath.empty() && !connection->SetCurrentDirectory(settings.filePath)) {
         throw connection->LastError(CURLE_QUOTE_ERROR);
     }
-    std::string temporary = "tmp_" + settings.fileName;
     connection->Remove(temporary);
     std::unique_ptr<CInternetFile> file = connection->OpenFile(temporary);
     file->Write(data, size);

@@ -1,5 +1,6 @@
-// Publishing an image by FTP: stored under a temporary name, then renamed over the target, so
-// a page that shows the target never sees a half-written image.
+// Publishing an image by FTP (plain, with TLS, or over SSH): stored under a temporary name,
+// then renamed over the target, so a page that shows the target never sees a half-written
+// image.
 #pragma once
 
 #include <string>
@@ -9,12 +10,13 @@
 
 // The FTP settings of an image.
 struct FtpSettings {
-    std::string serverName;  // "host" or "host:port"
+    std::string serverName;  // "host[:port]", optionally after ftpes://, ftps:// or sftp://
     std::string userName;
     std::string password;
     std::string filePath;  // changed into first, relative to the login folder unless it
                            // starts with "/"; empty: the login folder
     std::string fileName;
+    bool passive = false;  // never tries active mode first
 };
 
 // Uploads the bytes; std::runtime_error for bad settings, CInternetException with the

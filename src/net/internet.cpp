@@ -1,29 +1,18 @@
 #include "net/internet.h"
 
+#include <openssl/x509.h>
 #include <sys/socket.h>
 
-#include <cstring>
+#include <cctype>
 #include <mutex>
 
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 #include "diag/log.h"
+#include "net/tls_trust.h"
+#include "net/upload_source.h"
 
 namespace {
-
-struct Upload {
-    const unsigned char* data;
-    size_t size;
-    size_t done;
-};
-
-size_t readUpload(char* buffer, size_t size, size_t count, void* userData) {
-    auto* upload = static_cast<Upload*>(userData);
-    size_t chunk = std::min(size * count, upload->size - upload->done);
-    std::memcpy(buffer, upload->data + upload->done, chunk);
-    upload->done += chunk;
-    return chunk;
-}
 
 size_t ignoreOutput(char*, size_t size, size_t count, void*) {
     return size * count;
@@ -64,6 +53,19 @@ int smallSendBuffer(void*, curl_socket_t socket, curlsocktype) {
     return CURL_SOCKOPT_OK;
 }
 
+// "host" as a URL needs it: an IPv6 address in brackets.
+std::string urlHost(const std::string& host) {
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
+bool mentionsTls(const std::string& reply) {
+    std::string lower;
+    for (char c : reply) {
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower.find("tls") != std::string::npos || lower.find("ssl") != std::string::npos;
+}
+
 }  // namespace
 
 CInternetException::CInternetException(int code, const std::string& message) : CWin32Exception(0) {
@@ -78,24 +80,27 @@ CInternetSession::CInternetSession(const char* agent)
 }
 
 std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(
-    const std::string& server, const std::string& user, const std::string& password,
-    std::uint16_t port, bool passive, const FtpLimits& limits, StopCheck stop) {
-    return std::make_unique<CFtpConnection>(this, server, user, password, port, passive, limits,
+    const ServerAddress& address, const std::string& user, const std::string& password,
+    bool passive, const FtpLimits& limits, StopCheck stop) {
+    return std::make_unique<CFtpConnection>(this, address, user, password, passive, limits,
                                             std::move(stop));
 }
 
-CFtpConnection::CFtpConnection(CInternetSession* session, const std::string& server,
-                               const std::string& user, const std::string& password,
-                               std::uint16_t port, bool passive, const FtpLimits& limits,
-                               StopCheck stop)
-    : CInternetConnection(session, server, port),
+CFtpConnection::CFtpConnection(CInternetSession* session, const ServerAddress& address,
+                               const std::string& user, const std::string& password, bool passive,
+                               const FtpLimits& limits, StopCheck stop)
+    : CInternetConnection(session, address.host, address.port),
       m_curl(curl_easy_init()),
-      m_base("ftp://" + server + ":" + std::to_string(port) + "/"),
+      m_base(std::string(address.transport == Transport::ImplicitTls ? "ftps://" : "ftp://") +
+             urlHost(address.host) + ":" + std::to_string(address.port) + "/"),
       m_user(user),
       m_password(password),
-      m_passive(passive),
+      // The libcurl here sends an active TLS data connection's bytes without TLS; and no router
+      // can open a port for a PORT command it cannot read. TLS goes passive.
+      m_passive(passive || address.transport != Transport::Plain),
+      m_transport(address.transport),
       m_limits(limits),
-      m_stop(std::move(stop)) {
+      m_watch(std::move(stop), limits.stallSeconds) {
     if (m_curl == nullptr) {
         return;
     }
@@ -141,11 +146,11 @@ bool CFtpReplyReader::IsRefusal() const {
 int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
     auto* connection = static_cast<CFtpConnection*>(self);
     if (type == CURLINFO_HEADER_OUT) {
-        connection->Touch();
+        connection->m_watch.Touch();
         std::string_view line(data, size);
         connection->m_lastCommand = line.substr(0, line.find_first_of(" \r\n"));
     } else if (type == CURLINFO_HEADER_IN) {
-        connection->Touch();
+        connection->m_watch.Touch();
         connection->m_replies.Feed(data, size);
         // "125" and "150" open a transfer; any final reply ends it.
         connection->m_transferring = size > 0 && data[0] == '1';
@@ -153,32 +158,12 @@ int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, 
     return 0;
 }
 
-int CFtpConnection::OnProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t,
-                               curl_off_t uploaded) {
-    auto* connection = static_cast<CFtpConnection*>(self);
-    if (connection->m_stop && connection->m_stop()) {
-        connection->m_ending = Ending::Stopped;
-        return 1;
-    }
-    if (downloaded + uploaded != connection->m_moved) {
-        connection->m_moved = downloaded + uploaded;
-        connection->Touch();
-    }
-    if (std::chrono::steady_clock::now() - connection->m_lastActivity >=
-        std::chrono::seconds(connection->m_limits.stallSeconds)) {
-        connection->m_ending = Ending::Stalled;
-        return 1;
-    }
-    return 0;
-}
-
 void CFtpConnection::Prepare(const std::string& name) {
     curl_easy_reset(m_curl);
     m_replies.Clear();
-    m_ending = Ending::None;
     m_transferring = false;
-    m_moved = 0;
-    Touch();
+    m_errorText[0] = '\0';
+    m_watch.Restart();
     std::string url = m_base + m_directory;
     if (!name.empty()) {
         char* escaped = curl_easy_escape(m_curl, name.c_str(), static_cast<int>(name.size()));
@@ -198,9 +183,19 @@ void CFtpConnection::Prepare(const std::string& name) {
     curl_easy_setopt(m_curl, CURLOPT_ACCEPTTIMEOUT_MS, m_limits.acceptSeconds * 1000L);
     // OnProgress ends a stall; this only backs it up.
     curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, m_limits.stallSeconds * 2L);
-    curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, &CFtpConnection::OnProgress);
-    curl_easy_setopt(m_curl, CURLOPT_XFERINFODATA, this);
+    m_watch.Attach(m_curl);
+    if (m_transport != Transport::Plain) {
+        // Login, commands and data all protected; the certificate and host name are checked.
+        curl_easy_setopt(m_curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        curl_easy_setopt(m_curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+        if (std::string file = TrustedCertificateFile(); !file.empty()) {
+            curl_easy_setopt(m_curl, CURLOPT_CAINFO, file.c_str());
+        }
+        if (std::string folder = TrustedCertificateFolder(); !folder.empty()) {
+            curl_easy_setopt(m_curl, CURLOPT_CAPATH, folder.c_str());
+        }
+    }
+    curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_errorText);
     curl_easy_setopt(m_curl, CURLOPT_SOCKOPTFUNCTION, &smallSendBuffer);
     curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
@@ -234,18 +229,32 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
         return CInternetException(static_cast<int>(code), text);
     };
     std::string stall = std::to_string(m_limits.stallSeconds);
-    if (m_ending == Ending::Stopped) {
+    if (m_watch.GetEnding() == CTransferWatch::Ending::Stopped) {
         return error(LangString(kTextExportStopped));
     }
-    if (m_ending == Ending::Stalled) {
+    if (m_watch.GetEnding() == CTransferWatch::Ending::Stalled) {
         return error(m_transferring ? LangString(kTextTransferStalled, {stall})
                                     : LangString(kTextNoAnswer, {m_lastCommand, stall}));
     }
+    if (code == CURLE_USE_SSL_FAILED) {
+        return error(LangString(kTextAuthTlsRefused, {m_replies.LastReply()}));
+    }
     // A refusal by the server is told in the server's words.
     if (m_replies.IsRefusal()) {
-        return error(m_replies.LastReply());
+        const std::string& reply = m_replies.LastReply();
+        bool loggingIn = m_lastCommand == "USER" || m_lastCommand == "PASS";
+        if (m_transport == Transport::Plain && loggingIn &&
+            (mentionsTls(reply) || reply.starts_with("534"))) {
+            std::string host = m_port == 21 ? m_server : m_server + ":" + std::to_string(m_port);
+            return error(LangString(kTextFtpWantsTls, {reply, host}));
+        }
+        return error(reply);
     }
     switch (code) {
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CACERT_BADFILE:
+            return TlsError(code);
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_CONNECT:
             return error(LangString(kTextCouldNotConnect) + " (" + m_server + ":" +
@@ -277,6 +286,27 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
             // Never the error buffer: active mode leaves a stray line there on every transfer.
             return error(curl_easy_strerror(code));
     }
+}
+
+CInternetException CFtpConnection::TlsError(CURLcode code) const {
+    std::string where = m_server + ":" + std::to_string(m_port);
+    if (code == CURLE_PEER_FAILED_VERIFICATION) {
+        long result = X509_V_OK;
+        curl_easy_getinfo(m_curl, CURLINFO_SSL_VERIFYRESULT, &result);
+        std::string reason = X509_verify_cert_error_string(result);
+        // curl checks the host name itself once OpenSSL found the chain good.
+        if (std::string_view(m_errorText).find("host name") != std::string_view::npos) {
+            reason = X509_verify_cert_error_string(X509_V_ERR_HOSTNAME_MISMATCH) +
+                     std::string(" (") + m_server + ")";
+        }
+        return CInternetException(static_cast<int>(code), UntrustedCertificateText(reason));
+    }
+    std::string reason = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
+    std::string text = LangString(kTextTlsFailed, {where, reason});
+    if (m_transport == Transport::ImplicitTls) {
+        text += "\n" + LangString(kTextFtpsHint);
+    }
+    return CInternetException(static_cast<int>(code), text);
 }
 
 bool CFtpConnection::SetCurrentDirectory(const std::string& path) {
@@ -354,7 +384,7 @@ void CFtpConnection::Store(const std::string& name, const unsigned char* data, s
     // Behind a router the server often cannot reach us: the same upload goes passive then.
     bool activeFailed = result == CURLE_FTP_PORT_FAILED || result == CURLE_FTP_ACCEPT_FAILED ||
                         result == CURLE_FTP_ACCEPT_TIMEOUT;
-    if (activeFailed && !m_passive && m_ending == Ending::None) {
+    if (activeFailed && !m_passive && m_watch.GetEnding() == CTransferWatch::Ending::None) {
         LogMessage(Info, "[CFtpConnection::Store] Active mode failed (%s); trying passive mode.",
                    LastError(result).GetMessage().c_str());
         m_passive = true;
@@ -368,10 +398,10 @@ void CFtpConnection::Store(const std::string& name, const unsigned char* data, s
 CURLcode CFtpConnection::StoreOnce(const std::string& name, const unsigned char* data,
                                    size_t size) {
     Prepare(name);
-    Upload upload{data, size, 0};
+    UploadSource upload{data, size};
     curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(m_curl, CURLOPT_TRANSFERTEXT, 0L);
-    curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, &readUpload);
+    curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, &UploadSource::Read);
     curl_easy_setopt(m_curl, CURLOPT_READDATA, &upload);
     curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
     return Perform();

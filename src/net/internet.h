@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "base/server_address.h"
 #include "base/stop_check.h"
 #include "diag/exceptions.h"
+#include "net/transfer_watch.h"
 
 // How long an FTP connection waits before it gives up.
 struct FtpLimits {
@@ -61,12 +63,12 @@ class CInternetConnection {
 
 class CFtpConnection : public CInternetConnection {
   public:
-    // Connects and logs in now; CInternetException when that fails. A transfer that moves
-    // nothing for limits.stallSeconds ends, a slow steady one never does; stop ends any
-    // operation within about a second.
-    CFtpConnection(CInternetSession* session, const std::string& server, const std::string& user,
-                   const std::string& password, std::uint16_t port, bool passive,
-                   const FtpLimits& limits = {}, StopCheck stop = {});
+    // Connects and logs in now, with TLS as the address says (not Sftp); CInternetException
+    // when that fails. A transfer that moves nothing for limits.stallSeconds ends, a slow
+    // steady one never does; stop ends any operation within about a second.
+    CFtpConnection(CInternetSession* session, const ServerAddress& address, const std::string& user,
+                   const std::string& password, bool passive, const FtpLimits& limits = {},
+                   StopCheck stop = {});
     ~CFtpConnection() override;
     void Close() override;
 
@@ -92,8 +94,6 @@ class CFtpConnection : public CInternetConnection {
     CInternetException LastError(CURLcode code) const;
 
   private:
-    enum class Ending { None, Stopped, Stalled };
-
     // Runs commands on the control connection after entering the directory; CURLE_OK when
     // every one was accepted. A command starting with "*" may fail.
     CURLcode Commands(const std::vector<std::string>& commands);
@@ -101,10 +101,9 @@ class CFtpConnection : public CInternetConnection {
     // One STOR of the bytes under name in the current mode.
     CURLcode StoreOnce(const std::string& name, const unsigned char* data, size_t size);
     CURLcode Perform(curl_slist* commands = nullptr);
-    void Touch() { m_lastActivity = std::chrono::steady_clock::now(); }
+    // The error of a failed TLS handshake or certificate check.
+    CInternetException TlsError(CURLcode code) const;
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
-    static int OnProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t,
-                          curl_off_t uploaded);
 
     CURL* m_curl = nullptr;
     std::string m_base;
@@ -112,14 +111,14 @@ class CFtpConnection : public CInternetConnection {
     std::string m_user;
     std::string m_password;
     bool m_passive;
+    Transport m_transport;
     FtpLimits m_limits;
-    StopCheck m_stop;
+    CTransferWatch m_watch;
     CFtpReplyReader m_replies;
     std::string m_lastCommand;
     bool m_transferring = false;
-    Ending m_ending = Ending::None;
-    std::chrono::steady_clock::time_point m_lastActivity;
-    curl_off_t m_moved = 0;
+    // Read only for TLS failures: in active mode curl leaves a stray line here on every transfer.
+    char m_errorText[CURL_ERROR_SIZE] = {};
 };
 
 class CInternetFile {
@@ -149,9 +148,11 @@ class CInternetSession {
     const std::string& Agent() const { return m_agent; }
 
     // A logged-in connection owned by the caller; CInternetException when it fails.
-    std::unique_ptr<CFtpConnection> GetFtpConnection(
-        const std::string& server, const std::string& user, const std::string& password,
-        std::uint16_t port, bool passive, const FtpLimits& limits = {}, StopCheck stop = {});
+    std::unique_ptr<CFtpConnection> GetFtpConnection(const ServerAddress& address,
+                                                     const std::string& user,
+                                                     const std::string& password, bool passive,
+                                                     const FtpLimits& limits = {},
+                                                     StopCheck stop = {});
 
   private:
     std::string m_agent;

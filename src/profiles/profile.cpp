@@ -141,6 +141,8 @@ SKYVANE_LOCKED_SET(ExportState, State, m_state)
 SKYVANE_LOCKED_GET(std::int64_t, Interval, m_intervall)
 SKYVANE_LOCKED_GET(bool, Active, m_active)
 SKYVANE_LOCKED_GET(bool, Suspended, m_suspended)
+SKYVANE_LOCKED_GET(bool, FtpPassive, m_ftppassive)
+SKYVANE_LOCKED_SET(bool, FtpPassive, m_ftppassive)
 #undef SKYVANE_LOCKED_GET
 #undef SKYVANE_LOCKED_SET
 
@@ -290,6 +292,7 @@ bool CProfile::LoadFromXml(const pugi::xml_node& node) {
     SetPassword(readString(node, "password", ""));
     SetFilePath(readString(node, "filepath", ""));
     SetFileName(readString(node, "filename", ""));
+    SetFtpPassive(readBool(node, "ftppassive", false));
     SetSmtpServer(readString(node, "smtpserver", ""));
     SetSmtpUserName(readString(node, "smtpusername", ""));
     SetSmtpPassword(readString(node, "smtppassword", ""));
@@ -318,6 +321,10 @@ bool CProfile::SaveToXml(pugi::xml_node& node) const {
     writeString(node, "password", m_password);
     writeString(node, "filepath", m_filepath);
     writeString(node, "filename", m_filename);
+    // Only when set, so that lists that never use it stay as they were.
+    if (m_ftppassive) {
+        writeBool(node, "ftppassive", true);
+    }
     writeString(node, "smtpserver", m_smtpserver);
     writeString(node, "smtpusername", m_smtpusername);
     writeString(node, "smtppassword", m_smtppassword);

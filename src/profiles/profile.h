@@ -126,6 +126,9 @@ class CProfile : public WorkItemBase {
     bool GetActive() const;
     // Switches the profile on (waiting, due within a second or at its first start) or off.
     void SetActive(bool active);
+    // True: FTP never tries active mode first.
+    bool GetFtpPassive() const;
+    void SetFtpPassive(bool passive);
     bool GetSuspended() const;
     // A suspended profile ticks no more and is never queued (shutdown).
     void SetSuspended(bool suspended);
@@ -174,6 +177,7 @@ class CProfile : public WorkItemBase {
     std::string m_password;
     std::string m_filepath;
     std::string m_filename;
+    bool m_ftppassive = false;
     std::string m_connectionname;
     std::string m_smtpserver;
     std::string m_sendername;

@@ -11,29 +11,10 @@
 #include "net/ftp_publisher.h"
 #include "net/internet.h"
 #include "support/ftp_server.h"
+#include "support/ftp_upload.h"
 #include "support/test_files.h"
 
 namespace {
-
-const std::string kImage = [] {
-    std::string bytes(100 * 1024, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<char>((i * 31) % 251);
-    }
-    return bytes;
-}();
-
-// The error text of an upload, "" when it worked.
-std::string tryUpload(const FtpSettings& ftp, const std::string& bytes, const StopCheck& stop = {},
-                      const FtpLimits& limits = {}) {
-    try {
-        UploadByFtp(ftp, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), stop,
-                    limits);
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
-}
 
 class FtpTest : public testing::Test {
   protected:
@@ -155,6 +136,16 @@ TEST(FtpPassive, WhenTheServerCannotConnectBackTheUploadGoesPassive) {
                                 [](const std::string& line) { return line == "EPSV"; }))
             << behaviour;
     }
+    // Forced passive: not one attempt at active mode.
+    LocalFtpServer server(0, {"noport"});
+    FtpSettings ftp{
+        "127.0.0.1:" + std::to_string(server.Port()), "station", "secret", "", "image.jpg", true};
+    EXPECT_EQ(tryUpload(ftp), "");
+    auto sessions = server.Sessions();
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_TRUE(std::none_of(sessions[0].begin(), sessions[0].end(), [](const std::string& line) {
+        return line.starts_with("PORT") || line.starts_with("EPRT");
+    }));
 }
 
 TEST(FtpStop, AStopRequestEndsAnUploadToAServerThatAnswersLate) {

@@ -17,6 +17,9 @@ A BEHAVIOUR makes the server misbehave as real ones do:
   nopassive refuses PASV and EPSV
   log=FILE  writes "connect" for each new control connection and each command it receives
             ("PASS" without the password) into FILE
+  cert=PEM key=PEM  requires TLS (AUTH TLS) on the control and the data connections, with
+            this certificate and key; a plain login gets "550 SSL/TLS required ..."
+  implicit  with cert= and key=: TLS from the first byte, as on port 990
 
 Prints the port once it accepts connections and stops when standard input closes.
 """
@@ -27,7 +30,8 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import ActiveDTP, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import (ActiveDTP, FTPHandler, ThrottledDTPHandler, TLS_DTPHandler,
+                                TLS_FTPHandler)
 from pyftpdlib.servers import FTPServer
 
 
@@ -52,7 +56,28 @@ def make_handler(behaviours):
             super().create_socket(family, type)
             self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 16384)
 
-    class Handler(FTPHandler):
+    class HandshakingTLSDTPHandler(TLS_DTPHandler):
+        # Reads the client's handshake before the transfer starts; without this the data
+        # connection of an upload is reset at its first TLS byte.
+        def readable(self):
+            return self._ssl_accepting or super().readable()
+
+    base = TLS_FTPHandler if "cert" in settings else FTPHandler
+
+    class Handler(base):
+        if "cert" in settings:
+            certfile = settings["cert"]
+            keyfile = settings["key"]
+            tls_control_required = True
+            tls_data_required = True
+            dtp_handler = HandshakingTLSDTPHandler
+
+        def handle(self):
+            if "implicit" in settings:
+                # The greeting waits in the output buffer until the handshake is done.
+                self.secure_connection(self.ssl_context)
+            super().handle()
+
         def on_connect(self):
             self.log_line("connect")
 
@@ -95,7 +120,7 @@ def make_handler(behaviours):
             super()._make_eport(ip, port)
 
     if "nosize" in settings:
-        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "SIZE"}
+        Handler.proto_cmds = {k: v for k, v in base.proto_cmds.items() if k != "SIZE"}
     if "slow" in settings:
         dtp = type("SlowDTPHandler", (ThrottledDTPHandler,), {})
         dtp.read_limit = int(settings["slow"])

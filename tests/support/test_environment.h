@@ -38,6 +38,8 @@ inline bool prepare() {
     mkdir((home() + "/runtime").c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", (home() + "/runtime").c_str(), 1);
     setenv("SKYVANE_TEST_HOME", home().c_str(), 1);
+    // Known SSH host keys and the like never touch the real home.
+    setenv("HOME", home().c_str(), 1);
     return true;
 }
 

@@ -1,8 +1,11 @@
 #include "gui/exportpage/export_subpages.h"
 
 #include <QFile>
+#include <QSignalBlocker>
+#include <stdexcept>
 
 #include "base/lang_string.h"
+#include "base/server_address.h"
 #include "base/string_ids.h"
 #include "gui/exportpage/export_texts.h"
 #include "gui/widgets/captions.h"
@@ -27,6 +30,20 @@ std::string textOf(const QPlainTextEdit* edit, int longest) {
     return edit->toPlainText().left(longest).toStdString();
 }
 
+// Why a server field cannot be used: empty, or a prefix the parser does not know; "" if fine.
+QString serverProblem(const QLineEdit* edit, unsigned emptyText,
+                      ServerAddress (*parse)(const std::string&)) {
+    if (edit->text().isEmpty()) {
+        return QString::fromStdString(LangString(emptyText));
+    }
+    try {
+        parse(edit->text().toStdString());
+    } catch (const std::runtime_error& problem) {
+        return QString::fromStdString(problem.what());
+    }
+    return {};
+}
+
 }  // namespace
 
 void MarkField(QWidget* field, const QString& reason) {
@@ -47,6 +64,7 @@ CExportFtpProperties::CExportFtpProperties(QWidget* parent)
             emit edited();
         });
     }
+    connect(m_ui->passive, &QCheckBox::toggled, this, &CExportFtpProperties::edited);
 }
 
 CExportFtpProperties::~CExportFtpProperties() = default;
@@ -55,7 +73,7 @@ void CExportFtpProperties::MarkProblems() {
     auto reason = [](const QLineEdit* edit, unsigned id) {
         return edit->text().isEmpty() ? QString::fromStdString(LangString(id)) : QString();
     };
-    MarkField(m_ui->server, reason(m_ui->server, kTextFtpServerNameEmpty));
+    MarkField(m_ui->server, serverProblem(m_ui->server, kTextFtpServerNameEmpty, &ParseFtpServer));
     MarkField(m_ui->user, reason(m_ui->user, kTextFtpUserNameEmpty));
     MarkField(m_ui->password, reason(m_ui->password, kTextFtpPasswordEmpty));
     MarkField(m_ui->file, reason(m_ui->file, kTextFtpFileNameEmpty));
@@ -70,9 +88,14 @@ void CExportFtpProperties::Show(const CProfile* profile, bool readOnly) {
     m_ui->password->setText(text(&CProfile::GetPassword));
     m_ui->path->setText(text(&CProfile::GetFilePath));
     m_ui->file->setText(text(&CProfile::GetFileName));
+    {
+        QSignalBlocker quiet(m_ui->passive);
+        m_ui->passive->setChecked(profile != nullptr && profile->GetFtpPassive());
+    }
     for (QLineEdit* edit : {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file}) {
         edit->setEnabled(!readOnly);
     }
+    m_ui->passive->setEnabled(!readOnly);
     MarkProblems();
 }
 
@@ -82,6 +105,7 @@ void CExportFtpProperties::Apply(CProfile& profile) const {
     profile.SetPassword(textOf(m_ui->password, kLongestFtpText));
     profile.SetFilePath(textOf(m_ui->path, kLongestFtpText));
     profile.SetFileName(textOf(m_ui->file, kLongestFtpText));
+    profile.SetFtpPassive(m_ui->passive->isChecked());
 }
 
 CExportEmailProperties::CExportEmailProperties(QWidget* parent)
@@ -110,7 +134,7 @@ void CExportEmailProperties::MarkProblems() {
     auto empty = [](const QLineEdit* edit, unsigned id) {
         return edit->text().isEmpty() ? QString::fromStdString(LangString(id)) : QString();
     };
-    MarkField(m_ui->smtp, empty(m_ui->smtp, kTextSmtpServerEmpty));
+    MarkField(m_ui->smtp, serverProblem(m_ui->smtp, kTextSmtpServerEmpty, &ParseSmtpServer));
     MarkField(m_ui->senderName, empty(m_ui->senderName, kTextSenderNameEmpty));
     MarkField(m_ui->senderAddress, empty(m_ui->senderAddress, kTextSenderAddressEmpty));
     // An export needs every address valid.

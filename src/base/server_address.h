@@ -1,0 +1,26 @@
+// What an image's server field says about how to connect: an optional prefix naming the
+// protocol ("ftpes://", "sftp://", "smtps://", ...), the host and the port.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class Transport {
+    Plain,        // FTP, or SMTP that starts TLS when the server offers it
+    ExplicitTls,  // FTP that asks for TLS (AUTH TLS) before logging in
+    ImplicitTls,  // TLS from the first byte
+    Sftp,         // file transfer over SSH
+};
+
+struct ServerAddress {
+    Transport transport = Transport::Plain;
+    std::string host;
+    std::uint16_t port = 0;
+};
+
+// "host", "host:port", "[ipv6]:port" or one of those after "ftp://", "ftpes://", "ftps://" or
+// "sftp://"; std::runtime_error for an empty host or another prefix.
+ServerAddress ParseFtpServer(const std::string& field);
+// "host", "host:port", or one of those after "smtp://" or "smtps://"; std::runtime_error for
+// an empty host or another prefix.
+ServerAddress ParseSmtpServer(const std::string& field);

@@ -1,0 +1,202 @@
+#include "net/sftp_upload.h"
+
+#include <curl/curl.h>
+#include <openssl/evp.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "base/lang_string.h"
+#include "base/string_ids.h"
+#include "diag/log.h"
+#include "net/transfer_watch.h"
+#include "net/upload_source.h"
+
+namespace {
+
+// The host key check's outcome, kept for the error text.
+struct KeyCheck {
+    std::string knownFingerprint;
+    std::string foundFingerprint;
+};
+
+std::string fingerprintOfBase64(const std::string& text) {
+    std::vector<unsigned char> key(text.size());
+    int length = EVP_DecodeBlock(key.data(), reinterpret_cast<const unsigned char*>(text.data()),
+                                 static_cast<int>(text.size()));
+    if (length < 0) {
+        return text;
+    }
+    // EVP_DecodeBlock counts the padding as zero bytes.
+    for (size_t i = text.size(); i > 0 && text[i - 1] == '=' && length > 0; --i) {
+        --length;
+    }
+    return HostKeyFingerprint(key.data(), static_cast<size_t>(length));
+}
+
+int onHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
+              void* check) {
+    switch (match) {
+        case CURLKHMATCH_OK:
+            return CURLKHSTAT_FINE;
+        case CURLKHMATCH_MISSING:
+            // As ssh's accept-new: the first key seen is recorded and trusted from now on.
+            LogMessage(
+                Info, "[UploadBySftp] Recording the new host key %s in %s.",
+                HostKeyFingerprint(reinterpret_cast<const unsigned char*>(found->key), found->len)
+                    .c_str(),
+                KnownHostsFile().c_str());
+            return CURLKHSTAT_FINE_ADD_TO_FILE;
+        default: {
+            auto* keys = static_cast<KeyCheck*>(check);
+            keys->foundFingerprint =
+                HostKeyFingerprint(reinterpret_cast<const unsigned char*>(found->key), found->len);
+            keys->knownFingerprint =
+                known == nullptr ? "?"
+                : known->len == 0
+                    ? fingerprintOfBase64(known->key)
+                    : HostKeyFingerprint(reinterpret_cast<const unsigned char*>(known->key),
+                                         known->len);
+            return CURLKHSTAT_REJECT;
+        }
+    }
+}
+
+// A path as an SFTP quote command takes it: in double quotes, with " and \ escaped.
+std::string quoted(const std::string& path) {
+    std::string text = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '\\') {
+            text += '\\';
+        }
+        text += c;
+    }
+    return text + "\"";
+}
+
+std::string escaped(CURL* curl, const std::string& text) {
+    char* escapedText = curl_easy_escape(curl, text.c_str(), static_cast<int>(text.size()));
+    std::string result = escapedText;
+    curl_free(escapedText);
+    return result;
+}
+
+// The folder as a URL path: "/~/" starts from the login folder, as the FTP folder does.
+std::string urlFolder(CURL* curl, const std::string& folder) {
+    std::string path = folder.starts_with('/') ? "" : "/~";
+    size_t start = 0;
+    while (start < folder.size()) {
+        size_t end = std::min(folder.find('/', start), folder.size());
+        if (end > start) {
+            path += "/" + escaped(curl, folder.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return path + "/";
+}
+
+std::string folderPrefix(const std::string& folder) {
+    if (folder.empty()) {
+        return "";
+    }
+    return folder.ends_with('/') ? folder : folder + "/";
+}
+
+}  // namespace
+
+std::string KnownHostsFile() {
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.ssh/known_hosts";
+}
+
+std::string HostKeyFingerprint(const unsigned char* key, size_t size) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int digestSize = 0;
+    EVP_Digest(key, size, digest, &digestSize, EVP_sha256(), nullptr);
+    std::vector<unsigned char> text(4 * ((digestSize + 2) / 3) + 1);
+    EVP_EncodeBlock(text.data(), digest, static_cast<int>(digestSize));
+    std::string fingerprint(reinterpret_cast<const char*>(text.data()));
+    while (fingerprint.ends_with('=')) {
+        fingerprint.pop_back();
+    }
+    return "SHA256:" + fingerprint;
+}
+
+void UploadBySftp(const ServerAddress& address, const FtpSettings& settings,
+                  const std::string& temporary, const unsigned char* data, size_t size,
+                  const StopCheck& stop, const FtpLimits& limits) {
+    std::string knownHosts = KnownHostsFile();
+    std::error_code ignored;
+    std::filesystem::path sshFolder = std::filesystem::path(knownHosts).parent_path();
+    if (std::filesystem::create_directories(sshFolder, ignored)) {
+        std::filesystem::permissions(sshFolder, std::filesystem::perms::owner_all, ignored);
+    }
+
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl) {
+        throw CInternetException(CURLE_OUT_OF_MEMORY, LangString(kTextCouldNotConnect));
+    }
+    std::string host =
+        address.host.find(':') != std::string::npos ? "[" + address.host + "]" : address.host;
+    std::string url = "sftp://" + host + ":" + std::to_string(address.port) +
+                      urlFolder(curl.get(), settings.filePath) + escaped(curl.get(), temporary);
+    std::string folder = folderPrefix(settings.filePath);
+    // After the upload, in the same session: the old image goes, the new one takes its name.
+    curl_slist* commands =
+        curl_slist_append(nullptr, ("*rm " + quoted(folder + settings.fileName)).c_str());
+    commands = curl_slist_append(commands, ("rename " + quoted(folder + temporary) + " " +
+                                            quoted(folder + settings.fileName))
+                                               .c_str());
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> commandList(commands,
+                                                                            &curl_slist_free_all);
+
+    UploadSource upload{data, size};
+    KeyCheck keys;
+    CTransferWatch watch(stop, limits.stallSeconds);
+    char errorText[CURL_ERROR_SIZE] = {};
+    CURL* handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_USERNAME, settings.userName.c_str());
+    curl_easy_setopt(handle, CURLOPT_PASSWORD, settings.password.c_str());
+    curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES,
+                     static_cast<long>(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+    curl_easy_setopt(handle, CURLOPT_SSH_KNOWNHOSTS, knownHosts.c_str());
+    curl_easy_setopt(handle, CURLOPT_SSH_KEYFUNCTION, &onHostKey);
+    curl_easy_setopt(handle, CURLOPT_SSH_KEYDATA, &keys);
+    curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(handle, CURLOPT_READFUNCTION, &UploadSource::Read);
+    curl_easy_setopt(handle, CURLOPT_READDATA, &upload);
+    curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
+    curl_easy_setopt(handle, CURLOPT_POSTQUOTE, commands);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectSeconds));
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
+    watch.Restart();
+    watch.Attach(handle);
+    CURLcode result = curl_easy_perform(handle);
+    if (result == CURLE_OK) {
+        return;
+    }
+
+    std::string where = address.host + ":" + std::to_string(address.port);
+    auto error = [result](const std::string& text) {
+        return CInternetException(static_cast<int>(result), text);
+    };
+    if (watch.GetEnding() == CTransferWatch::Ending::Stopped) {
+        throw error(LangString(kTextExportStopped));
+    }
+    if (watch.GetEnding() == CTransferWatch::Ending::Stalled) {
+        throw error(LangString(kTextTransferStalled, {std::to_string(limits.stallSeconds)}));
+    }
+    if (!keys.foundFingerprint.empty()) {
+        throw error(LangString(kTextHostKeyChanged,
+                               {where, knownHosts, keys.knownFingerprint, keys.foundFingerprint}));
+    }
+    if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST ||
+        result == CURLE_OPERATION_TIMEDOUT) {
+        throw error(LangString(kTextCouldNotConnect) + " (" + where + ")");
+    }
+    throw error(LangString(kTextSshFailed,
+                           {where, errorText[0] != '\0' ? errorText : curl_easy_strerror(result)}));
+}
