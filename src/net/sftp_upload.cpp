@@ -3,8 +3,10 @@
 #include <curl/curl.h>
 #include <openssl/evp.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "base/lang_string.h"
@@ -15,11 +17,59 @@
 
 namespace {
 
-// The host key check's outcome, kept for the error text.
+// False for a file whose last line has no line end yet.
+bool endsWithLineBreak(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file || file.tellg() <= 0) {
+        return true;
+    }
+    file.seekg(-1, std::ios::end);
+    return file.get() == '\n';
+}
+
+// The host key check: where the server is, and the keys that did not match.
 struct KeyCheck {
+    std::string host;
+    std::uint16_t port;
     std::string knownFingerprint;
     std::string foundFingerprint;
 };
+
+std::string base64(const unsigned char* data, size_t size) {
+    std::vector<unsigned char> text(4 * ((size + 2) / 3) + 1);
+    EVP_EncodeBlock(text.data(), data, static_cast<int>(size));
+    return reinterpret_cast<const char*>(text.data());
+}
+
+// Adds the key as ssh does: "[host]:port" unless the port is 22, the key's type as its blob
+// names it. (libcurl would record the host without its port, so that every SSH server on that
+// host would have to show the same key.)
+void recordHostKey(const KeyCheck& server, const unsigned char* key, size_t size) {
+    if (size < 4) {
+        return;
+    }
+    size_t typeLength =
+        (size_t{key[0]} << 24) | (size_t{key[1]} << 16) | (size_t{key[2]} << 8) | size_t{key[3]};
+    if (typeLength > size - 4) {
+        return;
+    }
+    std::string type(reinterpret_cast<const char*>(key) + 4, typeLength);
+    std::string host =
+        server.port == 22 ? server.host : "[" + server.host + "]:" + std::to_string(server.port);
+    std::string path = KnownHostsFile();
+    bool complete = endsWithLineBreak(path);
+    std::ofstream file(path, std::ios::app | std::ios::binary);
+    if (!complete) {
+        file << '\n';
+    }
+    file << host << ' ' << type << ' ' << base64(key, size) << '\n';
+    file.close();
+    std::error_code ignored;
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ignored);
+    LogMessage(Info, "[UploadBySftp] Recorded the new host key %s of %s in %s.",
+               HostKeyFingerprint(key, size).c_str(), host.c_str(), path.c_str());
+}
 
 std::string fingerprintOfBase64(const std::string& text) {
     std::vector<unsigned char> key(text.size());
@@ -37,21 +87,17 @@ std::string fingerprintOfBase64(const std::string& text) {
 
 int onHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
               void* check) {
+    auto* keys = static_cast<KeyCheck*>(check);
+    auto* foundKey = reinterpret_cast<const unsigned char*>(found->key);
     switch (match) {
         case CURLKHMATCH_OK:
             return CURLKHSTAT_FINE;
         case CURLKHMATCH_MISSING:
             // As ssh's accept-new: the first key seen is recorded and trusted from now on.
-            LogMessage(
-                Info, "[UploadBySftp] Recording the new host key %s in %s.",
-                HostKeyFingerprint(reinterpret_cast<const unsigned char*>(found->key), found->len)
-                    .c_str(),
-                KnownHostsFile().c_str());
-            return CURLKHSTAT_FINE_ADD_TO_FILE;
-        default: {
-            auto* keys = static_cast<KeyCheck*>(check);
-            keys->foundFingerprint =
-                HostKeyFingerprint(reinterpret_cast<const unsigned char*>(found->key), found->len);
+            recordHostKey(*keys, foundKey, found->len);
+            return CURLKHSTAT_FINE;
+        default:
+            keys->foundFingerprint = HostKeyFingerprint(foundKey, found->len);
             keys->knownFingerprint =
                 known == nullptr ? "?"
                 : known->len == 0
@@ -59,7 +105,6 @@ int onHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khma
                     : HostKeyFingerprint(reinterpret_cast<const unsigned char*>(known->key),
                                          known->len);
             return CURLKHSTAT_REJECT;
-        }
     }
 }
 
@@ -114,9 +159,7 @@ std::string HostKeyFingerprint(const unsigned char* key, size_t size) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int digestSize = 0;
     EVP_Digest(key, size, digest, &digestSize, EVP_sha256(), nullptr);
-    std::vector<unsigned char> text(4 * ((digestSize + 2) / 3) + 1);
-    EVP_EncodeBlock(text.data(), digest, static_cast<int>(digestSize));
-    std::string fingerprint(reinterpret_cast<const char*>(text.data()));
+    std::string fingerprint = base64(digest, digestSize);
     while (fingerprint.ends_with('=')) {
         fingerprint.pop_back();
     }
@@ -152,7 +195,7 @@ void UploadBySftp(const ServerAddress& address, const FtpSettings& settings,
                                                                             &curl_slist_free_all);
 
     UploadSource upload{data, size};
-    KeyCheck keys;
+    KeyCheck keys{address.host, address.port, "", ""};
     CTransferWatch watch(stop, limits.stallSeconds);
     char errorText[CURL_ERROR_SIZE] = {};
     CURL* handle = curl.get();

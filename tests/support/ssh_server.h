@@ -1,0 +1,184 @@
+// A real SSH file transfer server for tests: OpenSSH's sshd on 127.0.0.1 and a free port, with
+// its own configuration and host key, and a system user of its own (made with useradd, removed
+// again) whose home is a temporary folder. Making the user needs root; Available() says why not.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <string>
+
+class LocalSshServer {
+  public:
+    LocalSshServer()
+        : m_user(QString("skyvane-sftp-%1").arg(getpid())),
+          m_password(QString("pw-%1-%2").arg(getpid()).arg(time(nullptr))) {
+        if (geteuid() != 0) {
+            m_problem = "making a user for sshd needs root";
+            return;
+        }
+        QDir().mkpath("/run/sshd");
+        // The user's session must reach its home inside.
+        QFile::setPermissions(m_folder.path(), QFile::permissions(m_folder.path()) |
+                                                   QFileDevice::ExeGroup | QFileDevice::ExeOther);
+        m_home = m_folder.filePath("home");
+        QDir().mkpath(m_home);
+        if (!run("useradd", {"-M", "-d", m_home, "-s", "/usr/sbin/nologin", m_user}) ||
+            !runWithInput("chpasswd", {}, (m_user + ":" + m_password + "\n").toUtf8()) ||
+            !run("chown", {m_user, m_home})) {
+            m_problem = "useradd or chpasswd failed";
+            return;
+        }
+        m_madeUser = true;
+        m_port = freePort();
+        if (!NewHostKey() || !Start()) {
+            m_problem = "sshd did not start";
+        }
+    }
+    ~LocalSshServer() {
+        Stop();
+        if (m_madeUser) {
+            run("userdel", {"-f", m_user});
+        }
+    }
+
+    // "" when the server runs, else why not.
+    const QString& Problem() const { return m_problem; }
+    int Port() const { return m_port; }
+    std::string User() const { return m_user.toStdString(); }
+    std::string Password() const { return m_password.toStdString(); }
+    // The user's login folder, where relative paths start.
+    std::string Home() const { return m_home.toStdString(); }
+
+    // A folder below the home that the user may write in; its path.
+    std::string MakeFolder(const QString& name) {
+        QString path = QDir(m_home).filePath(name);
+        QDir().mkpath(path);
+        run("chown", {"-R", m_user, m_home});
+        return path.toStdString();
+    }
+
+    // "SHA256:..." of the host key, as ssh-keygen -l shows it.
+    std::string Fingerprint() const {
+        QProcess process;
+        process.start("ssh-keygen", {"-l", "-f", m_folder.filePath("host_ed25519.pub")});
+        process.waitForFinished(10000);
+        return QString(process.readAllStandardOutput()).section(' ', 1, 1).toStdString();
+    }
+
+    // Starts again on the same port with a new host key, as a replaced (or spoofed) server.
+    bool ChangeHostKey() {
+        Stop();
+        return NewHostKey() && Start();
+    }
+
+  private:
+    bool NewHostKey() {
+        QString key = m_folder.filePath("host_ed25519");
+        QFile::remove(key);
+        QFile::remove(key + ".pub");
+        return run("ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-f", key});
+    }
+
+    bool Start() {
+        QString config = m_folder.filePath("sshd_config");
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+        file.write(
+            QString("Port %1\n"
+                    "ListenAddress 127.0.0.1\n"
+                    "HostKey %2\n"
+                    "PidFile %3\n"
+                    "UsePAM no\n"
+                    "PasswordAuthentication yes\n"
+                    "KbdInteractiveAuthentication no\n"
+                    "PubkeyAuthentication no\n"
+                    "PermitRootLogin no\n"
+                    "AllowUsers %4\n"
+                    "StrictModes no\n"
+                    "Subsystem sftp internal-sftp\n"
+                    "ForceCommand internal-sftp\n"
+                    "LogLevel ERROR\n")
+                .arg(m_port)
+                .arg(m_folder.filePath("host_ed25519"), m_folder.filePath("sshd.pid"), m_user)
+                .toUtf8());
+        file.close();
+        m_process.start("/usr/sbin/sshd", {"-D", "-e", "-f", config});
+        if (!m_process.waitForStarted(10000)) {
+            return false;
+        }
+        for (int i = 0; i < 100; ++i) {
+            if (accepts(m_port)) {
+                return true;
+            }
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
+    void Stop() {
+        if (m_process.state() == QProcess::NotRunning) {
+            return;
+        }
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+
+    static bool accepts(int port) {
+        int probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bool open = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(probe);
+        return open;
+    }
+
+    static int freePort() {
+        int probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+        close(probe);
+        return ntohs(address.sin_port);
+    }
+
+    static bool run(const QString& program, const QStringList& arguments) {
+        return runWithInput(program, arguments, {});
+    }
+
+    static bool runWithInput(const QString& program, const QStringList& arguments,
+                             const QByteArray& input) {
+        QProcess process;
+        process.start(program, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+
+    QTemporaryDir m_folder;
+    QString m_home;
+    QString m_user;
+    QString m_password;
+    QString m_problem;
+    QProcess m_process;
+    int m_port = 0;
+    bool m_madeUser = false;
+};
