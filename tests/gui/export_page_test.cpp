@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -125,6 +126,36 @@ TEST_F(ExportPageTest, UnappliedEditsAreDroppedButTheImageStaysModified) {
     m_page->ShowImage(&m_profile, true);
     EXPECT_FALSE(form().apply->isEnabled());
     EXPECT_FALSE(ftp.server->isEnabled());
+}
+
+TEST_F(ExportPageTest, ServerPrefixesAreCheckedAndPassiveModeIsKept) {
+    auto& ftp = m_page->FtpPage()->Form();
+    ftp.server->setFocus();
+    QTest::keyClicks(ftp.server, "htps://ftp.example.org");
+    EXPECT_THAT(ftp.server->property("problem").toString().toStdString(),
+                testing::HasSubstr("is not understood"));
+    ftp.server->clear();
+    QTest::keyClicks(ftp.server, "sftp://ftp.example.org:2222");
+    EXPECT_EQ(ftp.server->property("problem").toString(), "");
+    auto& mail = m_page->EmailPage()->Form();
+    QTest::keyClicks(mail.smtp, "smtps://mail.example.org");
+    EXPECT_EQ(mail.smtp->property("problem").toString(), "");
+    mail.smtp->clear();
+    QTest::keyClicks(mail.smtp, "ftp://mail.example.org");
+    EXPECT_THAT(mail.smtp->property("problem").toString().toStdString(),
+                testing::HasSubstr("smtps://"));
+
+    EXPECT_FALSE(ftp.passive->isChecked());
+    QTest::mouseClick(ftp.passive, Qt::LeftButton, {}, QPoint(8, ftp.passive->height() / 2));
+    EXPECT_TRUE(ftp.passive->isChecked());
+    form().apply->click();
+    EXPECT_TRUE(m_profile.GetFtpPassive());
+    EXPECT_EQ(m_profile.GetServerName(), "sftp://ftp.example.org:2222");
+    CProfile other("Other", nullptr);
+    m_page->ShowImage(&other, false);
+    EXPECT_FALSE(ftp.passive->isChecked());
+    m_page->ShowImage(&m_profile, false);
+    EXPECT_TRUE(ftp.passive->isChecked());
 }
 
 TEST(ExportPageTestButton, WithoutATestServerItSaysWhereToSetItUp) {

@@ -28,7 +28,8 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     list.push_back(std::make_unique<CProfile>("First \"one\"", nullptr));
     list.push_back(std::make_unique<CProfile>("Zweites Bild \xC3\xBC", nullptr));
     list[0]->SetPassword(awkward);
-    list[0]->SetServerName("ftp.example.org:2121");
+    list[0]->SetServerName("ftpes://ftp.example.org:2121");
+    list[0]->SetFtpPassive(true);
     list[0]->SetInterval(15);
     list[0]->SetFirstStartDateTime(1796558400);
     list[0]->SetActive(true);
@@ -49,6 +50,9 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     EXPECT_NE(bytes.find("\r\n\t\t\t<background "), std::string::npos);
     EXPECT_EQ(bytes.find("\n\n"), std::string::npos);
     EXPECT_EQ(bytes.find("<?xml"), std::string::npos);
+    // Only where it is set, so that other lists stay as they were.
+    EXPECT_EQ(bytes.find("ftppassive"), bytes.rfind("ftppassive"));
+    EXPECT_NE(bytes.find(" filename=\"\" ftppassive=\"true\" smtpserver"), std::string::npos);
     EXPECT_NE(bytes.find("<profile name=\"First &quot;one&quot;\" intervall=\"15\" active=\"true\" "
                          "laststarttime=\"\" lastfinishtime=\"\" exporttype=\"0\" "
                          "firststartdatetime=\"1796558400\" connectiontype=\"0\""),
@@ -59,7 +63,9 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[0]->GetName(), "First \"one\"");
     EXPECT_EQ(loaded[0]->GetPassword(), awkward);
-    EXPECT_EQ(loaded[0]->GetServerName(), "ftp.example.org:2121");
+    EXPECT_EQ(loaded[0]->GetServerName(), "ftpes://ftp.example.org:2121");
+    EXPECT_TRUE(loaded[0]->GetFtpPassive());
+    EXPECT_FALSE(loaded[1]->GetFtpPassive());
     EXPECT_EQ(loaded[0]->GetInterval(), 15);
     EXPECT_TRUE(loaded[0]->GetActive());
     EXPECT_EQ(loaded[0]->GetFirstStartDateTime(), 1796558400);
