@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "base/host_port.h"
 #include "base/lang_string.h"
+#include "base/server_address.h"
 #include "base/string_ids.h"
 
 std::vector<std::string> ParseRecipients(std::string list) {
@@ -79,6 +79,7 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
     if (!invalid.empty()) {
         throw std::runtime_error(LangString(kTextInvalidAddresses) + invalid);
     }
+    ServerAddress server = ParseSmtpServer(settings.smtpServer);
 
     CMailMessage message;
     message.SetMultipartType(MultipartRelated);
@@ -100,9 +101,9 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
         smtp.authUser = settings.smtpUserName;
         smtp.authPassword = settings.smtpPassword;
     }
-    std::string host = settings.smtpServer;
-    smtp.port = SplitHostPort(host, smtp.port);
-    if (!smtp.Connect(host)) {
+    smtp.port = server.port;
+    smtp.implicitTls = server.transport == Transport::ImplicitTls;
+    if (!smtp.Connect(server.host)) {
         throw std::runtime_error(!smtp.lastErrorText.empty()
                                      ? smtp.lastErrorText
                                      : LangString(kTextCouldNotConnect) + " (" +

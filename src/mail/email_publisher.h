@@ -18,7 +18,7 @@ class CEnhSmtp : public CSmtp {
 
 // The e-mail settings of an image.
 struct EmailSettings {
-    std::string smtpServer;  // "host" or "host:port"
+    std::string smtpServer;  // "host", "host:port", optionally after "smtp://" or "smtps://"
     std::string smtpUserName;
     std::string smtpPassword;
     std::string senderName;

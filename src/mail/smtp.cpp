@@ -8,12 +8,15 @@
 #include <unistd.h>
 
 #include <strings.h>
+#include <cctype>
 #include <chrono>
 #include <cstring>
+#include <string_view>
 
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 #include "mail/base64.h"
+#include "net/tls_trust.h"
 
 namespace {
 
@@ -30,10 +33,10 @@ bool waitFor(int socket, short events, int timeoutMs) {
 }
 
 // Connects within timeoutMs, so an unreachable server cannot hold the export queue; a stop
-// ends the wait early.
+// ends the wait early. The socket stays non-blocking: every later wait is a poll that sees a
+// stop, also inside TLS.
 bool connectWithin(int socket, const sockaddr_in& address, int timeoutMs, const StopCheck& stop) {
-    int flags = fcntl(socket, F_GETFL, 0);
-    fcntl(socket, F_SETFL, flags | O_NONBLOCK);
+    fcntl(socket, F_SETFL, fcntl(socket, F_GETFL, 0) | O_NONBLOCK);
     int result = connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (result != 0 && errno == EINPROGRESS) {
         bool ready = false;
@@ -45,7 +48,6 @@ bool connectWithin(int socket, const sockaddr_in& address, int timeoutMs, const 
         getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length);
         result = ready && error == 0 ? 0 : -1;
     }
-    fcntl(socket, F_SETFL, flags);
     return result == 0;
 }
 
@@ -53,6 +55,61 @@ std::string hostName() {
     char name[64] = {};
     gethostname(name, 63);
     return name[0] != '\0' ? name : "localhost";
+}
+
+// What a TLS step came to, as ReadSome and WriteSome count.
+ssize_t stepResult(CTlsChannel::Step step, size_t moved, short& events) {
+    switch (step) {
+        case CTlsChannel::Step::Done:
+            return static_cast<ssize_t>(moved);
+        case CTlsChannel::Step::WantRead:
+            events = POLLIN;
+            return -1;
+        case CTlsChannel::Step::WantWrite:
+            events = POLLOUT;
+            return -1;
+        case CTlsChannel::Step::Failed:
+            break;
+    }
+    return 0;
+}
+
+// Whether a line of an EHLO reply names the extension.
+bool offers(const std::string& reply, std::string_view extension) {
+    size_t start = 0;
+    while (start < reply.size()) {
+        size_t end = std::min(reply.find('\n', start), reply.size());
+        std::string_view line(reply.data() + start, end - start);
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        if (line.size() >= 4) {
+            std::string_view word = line.substr(4);
+            word = word.substr(0, word.find(' '));
+            if (word.size() == extension.size() &&
+                strncasecmp(word.data(), extension.data(), word.size()) == 0) {
+                return true;
+            }
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+bool mentionsTls(const std::string& reply) {
+    std::string upper = reply;
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper.find("TLS") != std::string::npos;
+}
+
+// A reason that goes into a sentence of its own: "%1." must not end in "..".
+std::string withoutFinalStop(std::string text) {
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 }  // namespace
@@ -79,13 +136,38 @@ bool CSmtp::OnProgress(const char*, int, int) {
 }
 
 void CSmtp::ReportError(int code) {
+    ReportError(code, code == -1 && !m_failure.empty() ? m_failure : RefusalText(code));
+}
+
+void CSmtp::ReportError(int code, const std::string& text) {
     if (code == -1) {
         m_connected = false;
     }
-    OnError(code, code == -1 && !m_failure.empty() ? m_failure : m_lastResponse);
+    OnError(code, text);
 }
 
-bool CSmtp::WaitReadable(std::chrono::steady_clock::time_point deadline) {
+std::string CSmtp::RefusalText(int code) const {
+    bool authOrMail = m_verb == "AUTH LOGIN" || m_verb == "MAIL FROM";
+    // 538: encryption required for the authentication, in any words.
+    if (authOrMail && code >= 500 && code < 600 && !m_tls.IsActive() && !m_offeredStartTls &&
+        (code == 538 || mentionsTls(m_lastResponse))) {
+        return LangString(kTextSmtpWantsTls, {m_lastResponse, m_host});
+    }
+    return m_lastResponse;
+}
+
+std::string CSmtp::SilenceText() const {
+    std::string seconds = std::to_string(timeoutSeconds);
+    return m_verb.empty() ? LangString(kTextNoGreeting, {seconds})
+                          : LangString(kTextNoAnswer, {m_verb, seconds});
+}
+
+std::string CSmtp::ClosedText() const {
+    return m_verb.empty() ? LangString(kTextClosedWithoutGreeting)
+                          : LangString(kTextClosedAfter, {m_verb});
+}
+
+bool CSmtp::Await(short events, Deadline deadline, bool sending) {
     for (;;) {
         if (stop && stop()) {
             m_failure = LangString(kTextExportStopped);
@@ -94,28 +176,87 @@ bool CSmtp::WaitReadable(std::chrono::steady_clock::time_point deadline) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            m_failure = LangString(kTextNoAnswer, {m_verb, std::to_string(timeoutSeconds)});
+            m_timedOut = true;
+            m_failure = sending ? LangString(kTextTransferStalled, {std::to_string(timeoutSeconds)})
+                                : SilenceText();
             return false;
         }
-        if (waitFor(m_socket, POLLIN, static_cast<int>(std::min<long>(left.count(), 250)))) {
+        if (waitFor(m_socket, events, static_cast<int>(std::min<long>(left.count(), 250)))) {
             return true;
         }
     }
 }
 
+ssize_t CSmtp::ReadSome(char* data, size_t size, short& events) {
+    if (m_tls.IsActive()) {
+        size_t moved = 0;
+        CTlsChannel::Step step = m_tls.Read(data, size, moved);
+        return stepResult(step, moved, events);
+    }
+    ssize_t got = recv(m_socket, data, size, 0);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        events = POLLIN;
+        return -1;
+    }
+    return std::max<ssize_t>(got, 0);
+}
+
+ssize_t CSmtp::WriteSome(const char* data, size_t size, short& events) {
+    if (m_tls.IsActive()) {
+        size_t moved = 0;
+        CTlsChannel::Step step = m_tls.Write(data, size, moved);
+        return stepResult(step, moved, events);
+    }
+    ssize_t written = send(m_socket, data, size, MSG_NOSIGNAL);
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        events = POLLOUT;
+        return -1;
+    }
+    return std::max<ssize_t>(written, 0);
+}
+
+ssize_t CSmtp::Receive(char* data, size_t size, Deadline deadline) {
+    for (;;) {
+        short events = POLLIN;
+        ssize_t got = ReadSome(data, size, events);
+        if (got >= 0) {
+            return got;
+        }
+        if (!Await(events, deadline, false)) {
+            return -1;
+        }
+    }
+}
+
+void CSmtp::Drain() {
+    char stray[kReplyBuffer];
+    short events = 0;
+    while (ReadSome(stray, sizeof stray, events) > 0) {
+    }
+}
+
 bool CSmtp::SendAll(const char* data, size_t length) {
     size_t sent = 0;
+    // A server that stops taking data gets the timeout for each piece, as for a reply.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     while (sent < length) {
         if (stop && stop()) {
             m_failure = LangString(kTextExportStopped);
             return false;
         }
-        size_t chunk = std::min(kChunk, length - sent);
-        ssize_t written = send(m_socket, data + sent, chunk, MSG_NOSIGNAL);
-        if (written <= 0) {
+        short events = POLLOUT;
+        ssize_t written = WriteSome(data + sent, std::min(kChunk, length - sent), events);
+        if (written == 0) {
             return false;
         }
+        if (written < 0) {
+            if (!Await(events, deadline, true)) {
+                return false;
+            }
+            continue;
+        }
         sent += static_cast<size_t>(written);
+        deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
         if (length > kChunk &&
             !OnProgress(data, static_cast<int>(sent), static_cast<int>(length))) {
             return false;
@@ -127,32 +268,29 @@ bool CSmtp::SendAll(const char* data, size_t length) {
 int CSmtp::SendCommand(const char* command) {
     char reply[kReplyBuffer] = {};
     m_failure.clear();
+    m_timedOut = false;
     if (m_socket < 0) {
         return -1;
     }
     if (command != nullptr) {
-        // What the server said before this command belongs to no reply of ours.
-        while (waitFor(m_socket, POLLIN, 0) && recv(m_socket, reply, sizeof reply, 0) > 0) {
-        }
+        Drain();
         if (!SendAll(command, std::strlen(command))) {
             if (m_failure.empty()) {
-                m_failure = LangString(kTextClosedAfter, {m_verb});
+                m_failure = ClosedText();
             }
             return -1;
         }
     }
-    std::memset(reply, 0, sizeof reply);
     size_t received = 0;
     bool complete = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    while (WaitReadable(deadline)) {
-        // A reply longer than the buffer is an error, never an overflow.
-        if (received >= sizeof reply - 1) {
-            break;
-        }
-        ssize_t got = recv(m_socket, reply + received, sizeof reply - 1 - received, 0);
+    // A reply longer than the buffer is an error, never an overflow.
+    while (received < sizeof reply - 1) {
+        ssize_t got = Receive(reply + received, sizeof reply - 1 - received, deadline);
         if (got <= 0) {
-            m_failure = LangString(kTextClosedAfter, {m_verb});
+            if (got == 0) {
+                m_failure = ClosedText();
+            }
             break;
         }
         received += static_cast<size_t>(got);
@@ -189,6 +327,8 @@ int CSmtp::SendCommand(const char* command) {
 
 bool CSmtp::Connect(const std::string& host) {
     Disconnect();
+    m_host = host;
+    m_offeredStartTls = false;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -212,8 +352,25 @@ bool CSmtp::Connect(const std::string& host) {
         return false;
     }
     m_verb.clear();
+    if (implicitTls && !Handshake()) {
+        std::string text = m_failure;
+        if (!m_tls.CertificateRefused()) {
+            text = LangString(kTextTlsFailed, {host, withoutFinalStop(m_failure)});
+        }
+        // OpenSSL's own failure, most likely a plain server's greeting read as TLS.
+        if (!m_tls.CertificateRefused() && !m_tls.Failure().empty()) {
+            text += "\n" + LangString(kTextSmtpsHint);
+        }
+        ReportError(-1, text);
+        Disconnect();
+        return false;
+    }
     int code = SendCommand(nullptr);
     if (code != 220) {
+        // A server that expects TLS from the start waits for it in silence.
+        if (code == -1 && m_timedOut && !implicitTls) {
+            m_failure += "\n" + LangString(kTextSmtpsGreetingHint);
+        }
         ReportError(code);
         Disconnect();
         return false;
@@ -242,11 +399,67 @@ int CSmtp::SendHello() {
         ReportError(code);
         return code;
     }
+    m_offeredStartTls = m_esmtp && !m_tls.IsActive() && offers(m_lastResponse, "STARTTLS");
+    if (m_offeredStartTls) {
+        code = StartTls();
+        if (code != 0) {
+            return code;
+        }
+        // What the server offers may change once the connection is private.
+        m_verb = "EHLO";
+        code = SendCommand(("EHLO " + name + "\r\n").c_str());
+        if (code != 250) {
+            ReportError(code);
+            return code;
+        }
+    }
     m_connected = true;
     if (m_esmtp) {
         Authenticate();
     }
     return 0;
+}
+
+bool CSmtp::Handshake() {
+    m_failure.clear();
+    if (!m_tls.Begin(m_socket, m_host)) {
+        m_failure = m_tls.Failure();
+        return false;
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (;;) {
+        CTlsChannel::Step step = m_tls.Handshake();
+        if (step == CTlsChannel::Step::Done) {
+            return true;
+        }
+        if (step == CTlsChannel::Step::Failed) {
+            m_failure = m_tls.CertificateRefused() ? UntrustedCertificateText(m_tls.Failure())
+                                                   : m_tls.Failure();
+            return false;
+        }
+        bool reading = step == CTlsChannel::Step::WantRead;
+        if (!Await(reading ? POLLIN : POLLOUT, deadline, !reading)) {
+            return false;
+        }
+    }
+}
+
+int CSmtp::StartTls() {
+    m_verb = "STARTTLS";
+    int code = SendCommand("STARTTLS\r\n");
+    if (code == 220 && Handshake()) {
+        return 0;
+    }
+    std::string text = m_failure;
+    if (code != 220 || !m_tls.CertificateRefused()) {
+        std::string reason = code == 220 || code == -1 ? m_failure : m_lastResponse;
+        text = LangString(kTextStartTlsFailed, {withoutFinalStop(reason)});
+    }
+    // Whatever state the connection is in, nothing more goes over it, not even QUIT.
+    m_connected = false;
+    code = code == 220 ? -1 : code;
+    ReportError(code, text);
+    return code;
 }
 
 int CSmtp::Authenticate() {
@@ -257,7 +470,7 @@ int CSmtp::Authenticate() {
         m_verb = "AUTH LOGIN";
         int code = SendCommand("AUTH LOGIN\r\n");
         if (code != 334) {
-            OnWarning(code, m_lastResponse);
+            OnWarning(code, RefusalText(code));
             return code;
         }
         bool again = false;
@@ -393,6 +606,7 @@ int CSmtp::SendQuit() {
 
 void CSmtp::AdoptSocket(int socket) {
     Disconnect();
+    fcntl(socket, F_SETFL, fcntl(socket, F_GETFL, 0) | O_NONBLOCK);
     m_socket = socket;
 }
 
@@ -403,6 +617,7 @@ void CSmtp::Disconnect() {
     if (m_connected) {
         SendQuit();
     }
+    m_tls.End();
     shutdown(m_socket, SHUT_RDWR);
     close(m_socket);
     m_socket = -1;

@@ -151,6 +151,35 @@ TEST(Smtp, DeadAndSilentServers) {
         EXPECT_FALSE(smtp.Connect("127.0.0.1"));
         EXPECT_EQ(smtp.calls, std::vector<std::string>{"error -1"});
     }
+    {
+        ScriptedSmtpServer server({{"", {}, true}});
+        RecordingSmtp smtp;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        EXPECT_FALSE(smtp.Connect("127.0.0.1"));
+        EXPECT_EQ(smtp.LastFailure(), "The server closed the connection without a greeting.");
+    }
+    {
+        // A server that stops reading the message: the send ends after the timeout.
+        ScriptedSmtpServer server({kGreeting,
+                                   kEhlo,
+                                   {"MAIL FROM", {"250 ok\r\n"}},
+                                   {"RCPT TO", {"250 ok\r\n"}},
+                                   {"DATA", {"354 go\r\n"}, false, 0, true}});
+        RecordingSmtp smtp;
+        smtp.timeoutSeconds = 1;
+        smtp.port = static_cast<std::uint16_t>(server.Port());
+        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+        CMailMessage message;
+        message.SetSender("station@example.org", "Station");
+        message.SetRecipient("a@example.org");
+        message.AddBody(
+            CMailBodyPart(std::string(16 << 20, 'x'), "text/plain", "us-ascii", EncodingBase64));
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(smtp.SendMail(message), -1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(smtp.LastFailure(),
+                  "Nothing was transferred for 1 seconds; the transfer was ended.");
+    }
     // Nothing listens: a clear false, quickly.
     RecordingSmtp smtp;
     smtp.port = 1;

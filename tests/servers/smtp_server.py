@@ -1,16 +1,22 @@
 #!/usr/bin/python3
 """A real SMTP server for the tests, on 127.0.0.1 and a free port.
 
-Usage: smtp_server.py MAILDIR [USER PASSWORD]
+Usage: smtp_server.py MAILDIR [--user USER --password PASSWORD]
+                              [--starttls CERT KEY | --tls CERT KEY]
 Prints the port on the first line of standard output once it accepts connections, stores
 every delivered message as MAILDIR/<n>.json (envelope sender, recipients, content in base64)
-and stops when standard input closes. With USER and PASSWORD, AUTH LOGIN is offered over plain
-TCP and MAIL FROM needs it.
+and stops when standard input closes.
+
+With --user and --password, AUTH LOGIN is offered and MAIL FROM needs it. --starttls offers
+STARTTLS with that certificate and key, requires it before any mail command and offers AUTH
+only after it; --tls speaks TLS from the first byte.
 """
+import argparse
 import base64
 import json
 import os
 import socket
+import ssl
 import sys
 import warnings
 
@@ -43,11 +49,23 @@ def free_port():
         return probe.getsockname()[1]
 
 
+def server_context(certificate, key):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(certificate, key)
+    return context
+
+
 def main():
     warnings.filterwarnings("ignore")
-    folder = sys.argv[1]
-    user = sys.argv[2].encode() if len(sys.argv) > 3 else None
-    password = sys.argv[3].encode() if len(sys.argv) > 3 else None
+    parser = argparse.ArgumentParser()
+    parser.add_argument("folder")
+    parser.add_argument("--user")
+    parser.add_argument("--password")
+    parser.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
+    arguments = parser.parse_args()
+    user = arguments.user.encode() if arguments.user else None
+    password = (arguments.password or "").encode()
 
     def authenticate(server, session, envelope, mechanism, auth_data):
         ok = isinstance(auth_data, LoginPassword) and auth_data.login == user and \
@@ -56,10 +74,14 @@ def main():
 
     options = {}
     if user is not None:
-        options = dict(authenticator=authenticate, auth_require_tls=False, auth_required=True)
+        options.update(authenticator=authenticate, auth_required=True,
+                       auth_require_tls=arguments.starttls is not None)
+    if arguments.starttls:
+        options.update(tls_context=server_context(*arguments.starttls), require_starttls=True)
     port = free_port()
-    controller = Controller(Store(folder), hostname="127.0.0.1", port=port,
-                            server_kwargs=options)
+    ssl_context = server_context(*arguments.tls) if arguments.tls else None
+    controller = Controller(Store(arguments.folder), hostname="127.0.0.1", port=port,
+                            ssl_context=ssl_context, **options)
     controller.start()
     print(port, flush=True)
     sys.stdin.read()

@@ -1,5 +1,5 @@
-// SMTP peers for tests: a real server (aiosmtpd in a child process) and a scripted one of our
-// own for servers that misbehave. Both listen on 127.0.0.1 on a free port.
+// SMTP peers for tests: a real server (aiosmtpd in a child process, plain or with TLS) and a
+// scripted one of our own for servers that misbehave. Both listen on 127.0.0.1 on a free port.
 #pragma once
 
 #include <arpa/inet.h>
@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -28,12 +29,23 @@ class LocalSmtpServer {
         std::string content;
     };
 
-    // Without a user, no AUTH is offered; with one, MAIL FROM needs it.
-    explicit LocalSmtpServer(const std::string& user = "", const std::string& password = "") {
+    // No TLS; STARTTLS, required before any mail command, with AUTH only after it; or TLS
+    // from the first byte.
+    enum class Tls { None, StartTls, Implicit };
+
+    // Without a user, no AUTH is offered; with one, MAIL FROM needs it. With TLS, the server
+    // shows the certificate file and holds its key.
+    explicit LocalSmtpServer(const std::string& user = "", const std::string& password = "",
+                             Tls tls = Tls::None, const QString& certificate = {},
+                             const QString& key = {}) {
         QStringList arguments{QString(SKYVANE_SOURCE_DIR) + "/tests/servers/smtp_server.py",
                               m_mail.path()};
         if (!user.empty()) {
-            arguments << QString::fromStdString(user) << QString::fromStdString(password);
+            arguments << "--user" << QString::fromStdString(user) << "--password"
+                      << QString::fromStdString(password);
+        }
+        if (tls != Tls::None) {
+            arguments << (tls == Tls::StartTls ? "--starttls" : "--tls") << certificate << key;
         }
         m_process.start("/usr/bin/python3", arguments);
         if (m_process.waitForReadyRead(20000)) {
@@ -78,12 +90,14 @@ class LocalSmtpServer {
 
 // One step of a scripted session: read a command starting with `expect` (nothing when it is
 // empty; after a 354 the whole message up to the final dot), then send `reply` in the given
-// segments, a little apart, after delayMs; or close the connection, or stay silent.
+// segments, a little apart, after delayMs; or close the connection, or stay silent. A deaf step
+// then reads nothing more, so that the client's sending stalls.
 struct ScriptStep {
     std::string expect;
     std::vector<std::string> reply;
     bool close = false;
     int delayMs = 0;  // before the reply
+    bool deaf = false;
 };
 
 class ScriptedSmtpServer {
@@ -101,9 +115,10 @@ class ScriptedSmtpServer {
         m_thread = std::thread([this] { Serve(); });
     }
     ~ScriptedSmtpServer() {
+        m_ending = true;
         shutdown(m_listener, SHUT_RDWR);
         close(m_listener);
-        m_thread.join();
+        Finish();
     }
 
     int Port() const { return m_port; }
@@ -112,6 +127,17 @@ class ScriptedSmtpServer {
     std::vector<std::string> Received() {
         std::lock_guard<std::mutex> guard(m_lock);
         return m_received;
+    }
+    // Waits until the session is over: the client has gone or the script closed.
+    void Finish() {
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+    // Every byte the client sent, also after the script and when it was no command.
+    std::string ReceivedBytes() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_bytes;
     }
 
   private:
@@ -135,6 +161,7 @@ class ScriptedSmtpServer {
                         return;
                     }
                     pending.append(buffer, static_cast<size_t>(got));
+                    Record(buffer, got);
                 }
                 size_t cut = pending.find(end) + end.size();
                 std::lock_guard<std::mutex> guard(m_lock);
@@ -151,18 +178,33 @@ class ScriptedSmtpServer {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
             inData = !step.reply.empty() && step.reply.back().rfind("354", 0) == 0;
+            if (step.deaf) {
+                while (!m_ending) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
+                close(client);
+                return;
+            }
         }
         // Stays silent until the client gives up.
         char buffer[256];
-        while (recv(client, buffer, sizeof buffer, 0) > 0) {
+        for (ssize_t got; (got = recv(client, buffer, sizeof buffer, 0)) > 0;) {
+            Record(buffer, got);
         }
         close(client);
+    }
+
+    void Record(const char* data, ssize_t size) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_bytes.append(data, static_cast<size_t>(size));
     }
 
     std::vector<ScriptStep> m_script;
     int m_listener = -1;
     int m_port = 0;
     std::thread m_thread;
+    std::atomic<bool> m_ending = false;
     std::mutex m_lock;
     std::vector<std::string> m_received;
+    std::string m_bytes;
 };
