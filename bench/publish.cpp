@@ -1,6 +1,7 @@
-// One FTP upload of a 100 KiB image to a local server, and a plain single-file libcurl upload
-// of the same bytes to the same server in the same process; both count the control
-// connections and commands the server received per upload.
+// One FTP upload of a 100 KiB image to a local server, plain, over TLS (ftpes://) and over SSH
+// (sftp://, needs root to make sshd's user), and a plain single-file libcurl upload of the same
+// bytes to the plain server in the same process; the FTP ones count the control connections and
+// commands the server received per upload.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -14,11 +15,24 @@
 #include "net/ftp_publisher.h"
 #include "scratch_home.h"
 #include "support/ftp_server.h"
+#include "support/ssh_server.h"
+#include "support/test_certificates.h"
 
 namespace {
 
 LocalFtpServer& server() {
     static LocalFtpServer instance;
+    return instance;
+}
+
+TestCertificates& certificates() {
+    static TestCertificates instance;
+    return instance;
+}
+
+LocalFtpServer& tlsServer() {
+    static LocalFtpServer instance(
+        0, {"cert=" + certificates().Certificate("server"), "key=" + certificates().Key("server")});
     return instance;
 }
 
@@ -35,8 +49,8 @@ const std::vector<unsigned char>& image() {
 }
 
 // What the server received since the last call, per upload: control connections, commands.
-void countPerUpload(benchmark::State& state) {
-    auto sessions = server().Sessions();
+void countPerUpload(benchmark::State& state, LocalFtpServer& ftp = server()) {
+    auto sessions = ftp.Sessions();
     size_t commands = 0;
     for (const auto& session : sessions) {
         commands += session.size();
@@ -46,22 +60,55 @@ void countPerUpload(benchmark::State& state) {
     state.counters["commands"] = static_cast<double>(commands) / uploads;
 }
 
-void BM_UploadByFtp100KiB(benchmark::State& state) {
-    std::filesystem::create_directories(server().Root() + "/htdocs");
-    FtpSettings settings{"127.0.0.1:" + std::to_string(server().Port()), "station", "secret",
-                         "htdocs", "image.jpg"};
-    server().Sessions();
+// False after telling the state why an upload failed.
+bool uploads(benchmark::State& state, const FtpSettings& settings) {
     for (auto _ : state) {
         try {
             UploadByFtp(settings, image().data(), image().size());
         } catch (const std::exception& error) {
             state.SkipWithError(error.what());
-            break;
+            return false;
         }
     }
-    countPerUpload(state);
+    return true;
+}
+
+void BM_UploadByFtp100KiB(benchmark::State& state) {
+    std::filesystem::create_directories(server().Root() + "/htdocs");
+    server().Sessions();
+    if (uploads(state, {"127.0.0.1:" + std::to_string(server().Port()), "station", "secret",
+                        "htdocs", "image.jpg"})) {
+        countPerUpload(state);
+    }
 }
 BENCHMARK(BM_UploadByFtp100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+void BM_UploadByFtpes100KiB(benchmark::State& state) {
+    if (!certificates().Made()) {
+        state.SkipWithError("openssl could not make the test certificates");
+        return;
+    }
+    certificates().Trust();
+    std::filesystem::create_directories(tlsServer().Root() + "/htdocs");
+    tlsServer().Sessions();
+    if (uploads(state, {"ftpes://127.0.0.1:" + std::to_string(tlsServer().Port()), "station",
+                        "secret", "htdocs", "image.jpg"})) {
+        countPerUpload(state, tlsServer());
+    }
+}
+BENCHMARK(BM_UploadByFtpes100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+void BM_UploadBySftp100KiB(benchmark::State& state) {
+    LocalSshServer ssh;
+    if (!ssh.Problem().isEmpty()) {
+        state.SkipWithError(ssh.Problem().toStdString().c_str());
+        return;
+    }
+    ssh.MakeFolder("htdocs");
+    uploads(state, {"sftp://127.0.0.1:" + std::to_string(ssh.Port()), ssh.User(), ssh.Password(),
+                    "htdocs", "image.jpg"});
+}
+BENCHMARK(BM_UploadBySftp100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 size_t readImage(char* buffer, size_t size, size_t count, void* done) {
     size_t& offset = *static_cast<size_t*>(done);
@@ -71,17 +118,23 @@ size_t readImage(char* buffer, size_t size, size_t count, void* done) {
     return chunk;
 }
 
-// What a program that only uploads one file does: one handle, one request, active mode.
-void BM_PlainLibcurlUpload100KiB(benchmark::State& state) {
-    std::filesystem::create_directories(server().Root() + "/htdocs");
-    std::string url = "ftp://127.0.0.1:" + std::to_string(server().Port()) + "/htdocs/plain.jpg";
-    server().Sessions();
+// What a program that only uploads one file does: one handle, one request; active mode for
+// plain FTP, passive with TLS.
+void plainLibcurlUpload(benchmark::State& state, LocalFtpServer& ftp, bool tls) {
+    std::filesystem::create_directories(ftp.Root() + "/htdocs");
+    std::string url = "ftp://127.0.0.1:" + std::to_string(ftp.Port()) + "/htdocs/plain.jpg";
+    ftp.Sessions();
     for (auto _ : state) {
         CURL* curl = curl_easy_init();
         size_t offset = 0;
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl, CURLOPT_USERPWD, "station:secret");
-        curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
+        if (tls) {
+            curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            curl_easy_setopt(curl, CURLOPT_CAINFO, certificates().Authority().toUtf8().constData());
+        } else {
+            curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
+        }
         curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(curl, CURLOPT_READFUNCTION, &readImage);
         curl_easy_setopt(curl, CURLOPT_READDATA, &offset);
@@ -90,12 +143,21 @@ void BM_PlainLibcurlUpload100KiB(benchmark::State& state) {
         curl_easy_cleanup(curl);
         if (result != CURLE_OK) {
             state.SkipWithError(curl_easy_strerror(result));
-            break;
+            return;
         }
     }
-    countPerUpload(state);
+    countPerUpload(state, ftp);
+}
+
+void BM_PlainLibcurlUpload100KiB(benchmark::State& state) {
+    plainLibcurlUpload(state, server(), false);
 }
 BENCHMARK(BM_PlainLibcurlUpload100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+void BM_PlainLibcurlUploadTls100KiB(benchmark::State& state) {
+    plainLibcurlUpload(state, tlsServer(), true);
+}
+BENCHMARK(BM_PlainLibcurlUploadTls100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 }  // namespace
 
