@@ -14,6 +14,8 @@
 #include "gui/canvas/canvas_view.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/options_dialog.h"
+#include "gui/exportpage/export_properties.h"
+#include "gui/exportpage/export_subpages.h"
 #include "gui/exportpage/export_test_dialog.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
@@ -93,8 +95,12 @@ int main(int argc, char** argv) {
     frame.View()->Tabs()->setCurrentIndex(1);
     frame.View()->SelectRow(1);
     ok = save(&frame, folder + "/export-ftp.png", 200) && ok;
+    // The server fields with their prefixes, below the fold of the tab.
+    auto* exportPage = frame.View()->findChild<CExportProperties*>();
+    ok = save(exportPage->FtpPage(), folder + "/export-ftp-server.png", 200) && ok;
     frame.View()->SelectRow(2);
     ok = save(&frame, folder + "/export-email.png", 200) && ok;
+    ok = save(exportPage->EmailPage(), folder + "/export-email-server.png", 200) && ok;
 
     // The test export, running and failed: nothing listens on the test server's port.
     CSettings::Instance().SetTestServerName("127.0.0.1:1");
