@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "net/tls_trust.h"
-
 namespace {
 
 // OpenSSL writes to the socket without MSG_NOSIGNAL, and a write to a connection the server
@@ -72,15 +70,9 @@ bool CTlsChannel::Begin(int socket, const std::string& host) {
     m_refused = false;
     m_failure.clear();
     m_context = SSL_CTX_new(TLS_client_method());
-    std::string file = TrustedCertificateFile();
-    std::string folder = TrustedCertificateFolder();
-    bool ready = m_context != nullptr;
-    if (ready && file.empty() && folder.empty()) {
-        ready = SSL_CTX_set_default_verify_paths(m_context) == 1;
-    } else if (ready) {
-        ready = SSL_CTX_load_verify_locations(m_context, file.empty() ? nullptr : file.c_str(),
-                                              folder.empty() ? nullptr : folder.c_str()) == 1;
-    }
+    // The system's store, with SSL_CERT_FILE and SSL_CERT_DIR in place of its file and folder
+    // where they are set: the certificates the FTP connections trust too.
+    bool ready = m_context != nullptr && SSL_CTX_set_default_verify_paths(m_context) == 1;
     if (ready) {
         SSL_CTX_set_verify(m_context, SSL_VERIFY_PEER, nullptr);
         m_ssl = SSL_new(m_context);

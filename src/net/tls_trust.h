@@ -3,8 +3,9 @@
 
 #include <string>
 
-// The certificate file and folder named by SSL_CERT_FILE and SSL_CERT_DIR (the variables
-// OpenSSL reads), "" when unset: then the system's trust store counts.
+// The certificate file and folder named by SSL_CERT_FILE and SSL_CERT_DIR, "" when unset. They
+// stand in for the system store's file and folder; libcurl is handed them, OpenSSL's own
+// default paths (the mail client) read them by themselves.
 std::string TrustedCertificateFile();
 std::string TrustedCertificateFolder();
 
