@@ -92,3 +92,7 @@ ServerAddress ParseSmtpServer(const std::string& field) {
                  {{"smtp://", Transport::Plain, 25}, {"smtps://", Transport::ImplicitTls, 465}},
                  kTextUnknownSmtpPrefix);
 }
+
+std::string UrlHost(const std::string& host) {
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}

@@ -24,3 +24,6 @@ ServerAddress ParseFtpServer(const std::string& field);
 // "host", "host:port", or one of those after "smtp://" or "smtps://"; std::runtime_error for
 // an empty host or another prefix.
 ServerAddress ParseSmtpServer(const std::string& field);
+
+// The host as a URL holds it: an IPv6 address in brackets.
+std::string UrlHost(const std::string& host);

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <strings.h>
-#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <string_view>
@@ -96,14 +95,6 @@ bool offers(const std::string& reply, std::string_view extension) {
     return false;
 }
 
-bool mentionsTls(const std::string& reply) {
-    std::string upper = reply;
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return upper.find("TLS") != std::string::npos;
-}
-
 // A reason that goes into a sentence of its own: "%1." must not end in "..".
 std::string withoutFinalStop(std::string text) {
     while (!text.empty() && (text.back() == '.' || text.back() == ' ')) {
@@ -150,7 +141,7 @@ std::string CSmtp::RefusalText(int code) const {
     bool authOrMail = m_verb == "AUTH LOGIN" || m_verb == "MAIL FROM";
     // 538: encryption required for the authentication, in any words.
     if (authOrMail && code >= 500 && code < 600 && !m_tls.IsActive() && !m_offeredStartTls &&
-        (code == 538 || mentionsTls(m_lastResponse))) {
+        (code == 538 || MentionsTls(m_lastResponse))) {
         return LangString(kTextSmtpWantsTls, {m_lastResponse, m_host});
     }
     return m_lastResponse;

@@ -3,7 +3,6 @@
 #include <openssl/x509.h>
 #include <sys/socket.h>
 
-#include <cctype>
 #include <mutex>
 
 #include "base/lang_string.h"
@@ -53,19 +52,6 @@ int smallSendBuffer(void*, curl_socket_t socket, curlsocktype) {
     return CURL_SOCKOPT_OK;
 }
 
-// "host" as a URL needs it: an IPv6 address in brackets.
-std::string urlHost(const std::string& host) {
-    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
-}
-
-bool mentionsTls(const std::string& reply) {
-    std::string lower;
-    for (char c : reply) {
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return lower.find("tls") != std::string::npos || lower.find("ssl") != std::string::npos;
-}
-
 }  // namespace
 
 CInternetException::CInternetException(int code, const std::string& message) : CWin32Exception(0) {
@@ -92,7 +78,7 @@ CFtpConnection::CFtpConnection(CInternetSession* session, const ServerAddress& a
     : CInternetConnection(session, address.host, address.port),
       m_curl(curl_easy_init()),
       m_base(std::string(address.transport == Transport::ImplicitTls ? "ftps://" : "ftp://") +
-             urlHost(address.host) + ":" + std::to_string(address.port) + "/"),
+             UrlHost(address.host) + ":" + std::to_string(address.port) + "/"),
       m_user(user),
       m_password(password),
       // The libcurl here sends an active TLS data connection's bytes without TLS; and no router
@@ -244,7 +230,7 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
         const std::string& reply = m_replies.LastReply();
         bool loggingIn = m_lastCommand == "USER" || m_lastCommand == "PASS";
         if (m_transport == Transport::Plain && loggingIn &&
-            (mentionsTls(reply) || reply.starts_with("534"))) {
+            (MentionsTls(reply) || reply.starts_with("534"))) {
             std::string host = m_port == 21 ? m_server : m_server + ":" + std::to_string(m_port);
             return error(LangString(kTextFtpWantsTls, {reply, host}));
         }

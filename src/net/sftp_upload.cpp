@@ -180,9 +180,7 @@ void UploadBySftp(const ServerAddress& address, const FtpSettings& settings,
     if (!curl) {
         throw CInternetException(CURLE_OUT_OF_MEMORY, LangString(kTextCouldNotConnect));
     }
-    std::string host =
-        address.host.find(':') != std::string::npos ? "[" + address.host + "]" : address.host;
-    std::string url = "sftp://" + host + ":" + std::to_string(address.port) +
+    std::string url = "sftp://" + UrlHost(address.host) + ":" + std::to_string(address.port) +
                       urlFolder(curl.get(), settings.filePath) + escaped(curl.get(), temporary);
     std::string folder = folderPrefix(settings.filePath);
     // After the upload, in the same session: the old image goes, the new one takes its name.

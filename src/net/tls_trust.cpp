@@ -1,5 +1,6 @@
 #include "net/tls_trust.h"
 
+#include <cctype>
 #include <cstdlib>
 
 #include "base/lang_string.h"
@@ -24,4 +25,12 @@ std::string TrustedCertificateFolder() {
 
 std::string UntrustedCertificateText(const std::string& reason) {
     return LangString(kTextCertificateNotTrusted, {reason});
+}
+
+bool MentionsTls(const std::string& reply) {
+    std::string upper;
+    for (char c : reply) {
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper.find("TLS") != std::string::npos || upper.find("SSL") != std::string::npos;
 }

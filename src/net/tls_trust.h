@@ -9,5 +9,8 @@
 std::string TrustedCertificateFile();
 std::string TrustedCertificateFolder();
 
+// True when a server's refusal speaks of TLS or SSL, in any case.
+bool MentionsTls(const std::string& reply);
+
 // "The server's certificate is not trusted: <reason>. ..." with where to look.
 std::string UntrustedCertificateText(const std::string& reason);
