@@ -167,7 +167,7 @@ void CFtpConnection::Prepare(const std::string& name) {
     curl_easy_setopt(m_curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_limits.connectSeconds));
     curl_easy_setopt(m_curl, CURLOPT_ACCEPTTIMEOUT_MS, m_limits.acceptSeconds * 1000L);
-    // OnProgress ends a stall; this only backs it up.
+    // The watch ends a stall; this only backs it up.
     curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, m_limits.stallSeconds * 2L);
     m_watch.Attach(m_curl);
     if (m_transport != Transport::Plain) {
