@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -15,6 +17,7 @@
 #include "gui/exportpage/export_test_dialog.h"
 #include "profiles/profile.h"
 #include "support/ftp_server.h"
+#include "support/test_certificates.h"
 #include "support/test_files.h"
 #include "weather/weather_data.h"
 
@@ -123,6 +126,22 @@ TEST_F(TestExport, AFailureShowsTheStepAndTheServersWordsUntilAbort) {
     EXPECT_EQ(step, "Error. Copying image");
     EXPECT_EQ(error.rfind("530", 0), 0u) << error;
     EXPECT_TRUE(m_browser.opened.isEmpty());
+}
+
+TEST_F(TestExport, ATestServerThatWantsTlsIsReachedByItsPrefix) {
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.Made());
+    certificates.Trust();
+    LocalFtpServer tls(
+        0, {"cert=" + certificates.Certificate("server"), "key=" + certificates.Key("server")});
+    QDir().mkpath(QString::fromStdString(tls.Root() + "/mainwebsite_html/test"));
+    CSettings::Instance().SetTestServerName("ftpes://127.0.0.1:" + std::to_string(tls.Port()));
+    CProfile profile("Test", nullptr);
+    CExportTestDlg dialog(&profile);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    std::string name = m_browser.opened.fileName().toStdString();
+    ASSERT_FALSE(name.empty());
+    EXPECT_TRUE(std::filesystem::exists(tls.Root() + "/mainwebsite_html/test/" + name)) << name;
 }
 
 TEST_F(TestExport, ADialUpImageDialsForTheTestAndHangsUp) {
