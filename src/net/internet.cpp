@@ -52,6 +52,23 @@ int smallSendBuffer(void*, curl_socket_t socket, curlsocktype) {
     return CURL_SOCKOPT_OK;
 }
 
+// TLS sessions kept for the whole process: the next upload to a server resumes its session
+// instead of a full handshake with the certificate checked anew.
+CURLSH* tlsSessions() {
+    static std::mutex lock;
+    static CURLSH* share = [] {
+        CURLSH* created = curl_share_init();
+        curl_share_setopt(created, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+        curl_share_setopt(
+            created, CURLSHOPT_LOCKFUNC,
+            +[](CURL*, curl_lock_data, curl_lock_access, void*) { lock.lock(); });
+        curl_share_setopt(
+            created, CURLSHOPT_UNLOCKFUNC, +[](CURL*, curl_lock_data, void*) { lock.unlock(); });
+        return created;
+    }();
+    return share;
+}
+
 }  // namespace
 
 CInternetException::CInternetException(int code, const std::string& message) : CWin32Exception(0) {
@@ -174,6 +191,7 @@ void CFtpConnection::Prepare(const std::string& name) {
         // Login, commands and data all protected; the certificate and host name are checked.
         curl_easy_setopt(m_curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
         curl_easy_setopt(m_curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+        curl_easy_setopt(m_curl, CURLOPT_SHARE, tlsSessions());
         if (std::string file = TrustedCertificateFile(); !file.empty()) {
             curl_easy_setopt(m_curl, CURLOPT_CAINFO, file.c_str());
         }
