@@ -48,7 +48,8 @@ TEST_F(SftpTest, UploadsUnderATemporaryNameThenReplacesTheImage) {
     ASSERT_EQ(tryUpload(settings()), "");
     EXPECT_TRUE(readFile(m_server.Home() + "/image.png") == kImage);
     // The new host's key was recorded on first use.
-    EXPECT_TRUE(contains(readFile(KnownHostsFile()), "[127.0.0.1]:" + std::to_string(m_server.Port()) + " ssh-ed25519 AAAA"));
+    EXPECT_TRUE(contains(readFile(KnownHostsFile()),
+                         "[127.0.0.1]:" + std::to_string(m_server.Port()) + " ssh-ed25519 AAAA"));
 }
 
 TEST_F(SftpTest, AChangedHostKeyIsRefusedNamingBothFingerprints) {
@@ -62,13 +63,16 @@ TEST_F(SftpTest, AChangedHostKeyIsRefusedNamingBothFingerprints) {
     EXPECT_TRUE(readFile(m_server.Home() + "/image.png") == kImage);
 }
 
-TEST_F(SftpTest, ARefusedLoginAndAMissingFolderSayWhatHappened) {
+TEST_F(SftpTest, ARefusedLoginAMissingFolderAndAStopSayWhatHappened) {
     FtpSettings wrong = settings();
     wrong.password = "wrong";
     std::string error = tryUpload(wrong);
     EXPECT_TRUE(contains(error, "The SSH connection to " + where() + " failed")) << error;
     error = tryUpload(settings("no/such/folder"));
     EXPECT_TRUE(contains(error, "The SSH connection to " + where() + " failed")) << error;
+    // A stop (Skyvane closing) ends the upload with its own text.
+    error = tryUpload(settings(), kImage, [] { return true; });
+    EXPECT_TRUE(contains(error, "stopped before it finished")) << error;
     EXPECT_FALSE(std::filesystem::exists(m_server.Home() + "/image.png"));
 }
 
