@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <stdexcept>
-#include <utility>
 #include <vector>
 
 #include "base/host_port.h"
