@@ -347,10 +347,10 @@ bool CSmtp::Connect(const std::string& host) {
         std::string text = m_failure;
         if (!m_tls.CertificateRefused()) {
             text = LangString(kTextTlsFailed, {host, withoutFinalStop(m_failure)});
-        }
-        // OpenSSL's own failure, most likely a plain server's greeting read as TLS.
-        if (!m_tls.CertificateRefused() && !m_tls.Failure().empty()) {
-            text += "\n" + LangString(kTextSmtpsHint);
+            // OpenSSL's own failure, most likely a plain server's greeting read as TLS.
+            if (!m_tls.Failure().empty()) {
+                text += "\n" + LangString(kTextSmtpsHint);
+            }
         }
         ReportError(-1, text);
         Disconnect();

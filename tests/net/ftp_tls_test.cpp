@@ -15,10 +15,6 @@ bool holds(const std::vector<std::string>& commands, const std::string& command)
     return std::find(commands.begin(), commands.end(), command) != commands.end();
 }
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class FtpTlsTest : public testing::Test {
   protected:
     void SetUp() override {

@@ -10,10 +10,6 @@
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class SftpTest : public testing::Test {
   protected:
     void SetUp() override {

@@ -1,4 +1,5 @@
-// An upload as the tests make it: a 100 KiB image, and the error text of an upload.
+// An upload as the tests make it: a 100 KiB image, the error text of an upload, and a look
+// into that text.
 #pragma once
 
 #include <exception>
@@ -24,4 +25,8 @@ inline std::string tryUpload(const FtpSettings& ftp, const std::string& bytes = 
         return error.what();
     }
     return "";
+}
+
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
