@@ -56,4 +56,11 @@ enum StringId : unsigned {
     kTextSmtpsGreetingHint = 445,
     kTextNoGreeting = 447,
     kTextClosedWithoutGreeting = 448,
+    kTextLoginNeedsTls = 449,
+    kTextNoAuthOffered = 450,
+    kTextNoKnownAuth = 451,
+    kTextLoginRefused = 452,
+    kTextReplyTooLong = 453,
+    kTextGreetingTooLong = 454,
+    kTextAllowPlainLogin = 455,
 };

@@ -30,7 +30,7 @@ CExportRunner::CExportRunner(CProfile* profile)
       m_connectionName(profile->GetConnectionName()),
       m_email{profile->GetSmtpServer(), profile->GetSmtpUserName(), profile->GetSmtpPassword(),
               profile->GetSenderName(), profile->GetSenderEmail(),  profile->GetRecipients(),
-              profile->GetSubject(),    profile->GetText()} {}
+              profile->GetSubject(),    profile->GetText(),         profile->GetSmtpPlainLogin()} {}
 
 CExportRunner::~CExportRunner() {
     RequestStop(UINT_MAX);

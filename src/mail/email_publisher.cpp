@@ -8,6 +8,7 @@
 #include "base/lang_string.h"
 #include "base/server_address.h"
 #include "base/string_ids.h"
+#include "base/text_encoding.h"
 
 std::vector<std::string> ParseRecipients(std::string list) {
     std::replace(list.begin(), list.end(), ',', ';');
@@ -81,13 +82,14 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
     }
     ServerAddress server = ParseSmtpServer(settings.smtpServer);
 
+    // Whatever the list's encoding was, the texts go out as the UTF-8 their labels say.
     CMailMessage message;
     message.SetMultipartType(MultipartRelated);
-    message.SetSubject(settings.subject);
-    message.SetSender(settings.senderEmail, settings.senderName);
-    message.AddBody(CMailBodyPart(
-        "<html><body>" + settings.text + "<br><hr><br>" + "<img src=\"cid:1\"></body></html>",
-        "text/html", "iso-8859-1", EncodingAuto));
+    message.SetSubject(decodeText(settings.subject));
+    message.SetSender(settings.senderEmail, decodeText(settings.senderName));
+    message.AddBody(CMailBodyPart("<html><body>" + decodeText(settings.text) + "<br><hr><br>" +
+                                      "<img src=\"cid:1\"></body></html>",
+                                  "text/html", "utf-8", EncodingAuto));
     CMailAttachment image("", jpeg ? "weatherimage.jpg" : "weatherimage.png", false, "",
                           "iso-8859-1", EncodingAuto);
     image.contentId = "1";
@@ -100,6 +102,7 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
     if (!settings.smtpUserName.empty()) {
         smtp.authUser = settings.smtpUserName;
         smtp.authPassword = settings.smtpPassword;
+        smtp.allowPlainLogin = settings.allowPlainLogin;
     }
     smtp.port = server.port;
     smtp.implicitTls = server.transport == Transport::ImplicitTls;
@@ -111,6 +114,7 @@ bool SendImageByEmail(const EmailSettings& settings, const unsigned char* data, 
     }
     for (const std::string& address : sendList) {
         message.SetRecipient(address);
+        message.SetMessageId(NewMessageId(settings.senderEmail));
         smtp.lastErrorText.clear();
         smtp.lastErrorCode = 0;
         int result = smtp.SendMail(message);

@@ -26,6 +26,8 @@ struct EmailSettings {
     std::string recipients;  // as typed: separated by ";" or ","
     std::string subject;
     std::string text;
+    // Log in even where the server offers no TLS: the user's explicit choice for this image.
+    bool allowPlainLogin = false;
 };
 
 // The addresses of a recipient list: "," and ";" separate, line ends and blanks are dropped,

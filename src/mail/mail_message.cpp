@@ -1,14 +1,17 @@
 #include "mail/mail_message.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 
 #include "base/clock.h"
+#include "diag/log.h"
 #include "mail/base64.h"
 
 namespace {
@@ -20,10 +23,6 @@ unsigned tickCount() {
     return static_cast<unsigned>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
                                      .count());
-}
-
-void debugOutput(const char* text) {
-    std::fputs(text, stderr);
 }
 
 // Every line end (CR LF, a lone CR, a lone LF) as CR LF: a bare LF or CR must never reach
@@ -92,10 +91,20 @@ std::string quotedName(const std::string& name) {
     return out + "\" ";
 }
 
+bool isPlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        auto byte = static_cast<unsigned char>(c);
+        return byte >= 32 && byte < 127;
+    });
+}
+
 std::string mailbox(const CMailAddress& address) {
     std::string out;
     if (!address.name.empty()) {
-        out += quotedName(address.name);
+        // An encoded word must not stand inside quotes; the address goes on a line of its
+        // own, so that no line grows past 78 characters.
+        out += isPlainAscii(address.name) ? quotedName(address.name)
+                                          : EncodedHeaderText(address.name) + "\r\n ";
     }
     if (!address.address.empty()) {
         out += "<" + address.address + ">";
@@ -115,6 +124,48 @@ std::string HeaderSafe(std::string value) {
         value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; },
         ' ');
     return value;
+}
+
+std::string EncodedHeaderText(std::string_view text) {
+    if (isPlainAscii(text)) {
+        return std::string(text);
+    }
+    // 42 bytes make an encoded word of 68 characters, so that even the first line with the
+    // header's name stays within 78.
+    constexpr size_t kWordBytes = 42;
+    std::string out;
+    while (!text.empty()) {
+        size_t cut = std::min(kWordBytes, text.size());
+        // A character's bytes stay in one word.
+        while (cut < text.size() && cut > 1 &&
+               (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        std::string_view piece = text.substr(0, cut);
+        out += (out.empty() ? "" : "\r\n ") + std::string("=?UTF-8?B?") +
+               CBase64::EncodeToString(reinterpret_cast<const unsigned char*>(piece.data()),
+                                       piece.size()) +
+               "?=";
+        text.remove_prefix(cut);
+    }
+    return out;
+}
+
+std::string NewMessageId(const std::string& senderAddress) {
+    size_t at = senderAddress.rfind('@');
+    std::string domain = at != std::string::npos ? senderAddress.substr(at + 1) : "";
+    std::erase_if(domain, [](char c) {
+        return !std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-';
+    });
+    if (domain.empty()) {
+        domain = "localhost";
+    }
+    std::random_device random;
+    char unique[64];
+    std::snprintf(unique, sizeof unique, "%llx.%08x%08x%08x",
+                  static_cast<unsigned long long>(Clock::NowSeconds()), random(), random(),
+                  random());
+    return std::string(unique) + "@" + domain;
 }
 
 std::string MediaTypeOf(const std::string& fileName) {
@@ -292,7 +343,7 @@ void CMailMessage::EncodeContent(MimeEncoding encoding, std::string& text,
         data != nullptr ? data : reinterpret_cast<const unsigned char*>(text.data());
     size_t length = data != nullptr ? size : text.size();
     if (length == 0) {
-        debugOutput("Warning: Empty Attachment File\n\n");
+        LogMessage(Warn, "Empty attachment file\n");
         return;
     }
     unsigned started = tickCount();
@@ -336,10 +387,7 @@ void CMailMessage::EncodeContent(MimeEncoding encoding, std::string& text,
         start = found + 3;
     }
     text.append(encoded, start, std::string::npos);
-    char took[64];
-    std::snprintf(took, sizeof took, "Encoding took %dms\n",
-                  static_cast<int>(tickCount() - started));
-    debugOutput(took);
+    LogMessage(Debug, "Encoding took %ums\n", tickCount() - started);
 }
 
 std::string CMailMessage::DateHeader() const {
@@ -350,9 +398,10 @@ std::string CMailMessage::DateHeader() const {
     std::tm t{};
     localtime_r(&when, &t);
     char text[96];
-    std::snprintf(text, sizeof text, "%s, %d %s %d %d:%02d:%02d %c%4.4d", days[t.tm_wday],
+    // UTC is "+0000": "-0000" says that the zone is unknown.
+    std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %c%4.4d", days[t.tm_wday],
                   t.tm_mday, months[t.tm_mon], t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec,
-                  m_timeZoneOffset < 1 ? '-' : '+', std::abs(m_timeZoneOffset));
+                  m_timeZoneOffset < 0 ? '-' : '+', std::abs(m_timeZoneOffset));
     return text;
 }
 
@@ -408,7 +457,7 @@ void CMailMessage::BuildText(std::string& output) {
     AddHeaderIfAbsent("X-Mailer", "Skyvane " SKYVANE_VERSION);
     AddHeaderIfAbsent("Importance", "Normal");
     AppendHeader("Date", DateHeader());
-    AppendHeader("Subject", m_subject);
+    AppendHeader("Subject", EncodedHeaderText(m_subject));
     std::string to = mailbox(m_recipient);
     for (const CMailAddress& cc : m_cc) {
         to += (to.empty() ? "" : ",\r\n\t") + mailbox(cc);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,13 @@ struct CMailAttachment {
 
 // The media type for a file name's extension; "application/octet-stream" when unknown.
 std::string MediaTypeOf(const std::string& fileName);
+
+// The text as it may stand in a header: unchanged when it is printable ASCII, else as RFC 2047
+// encoded words of UTF-8, folded onto lines of their own.
+std::string EncodedHeaderText(std::string_view text);
+
+// A new, unique Message-ID (without its angle brackets) in the domain of the sender's address.
+std::string NewMessageId(const std::string& senderAddress);
 
 // The value with every CR, LF and NUL replaced by a blank, so it cannot start a header or a
 // command of its own.

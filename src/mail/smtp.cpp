@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <strings.h>
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <optional>
+#include <sstream>
 #include <string_view>
 
 #include "base/lang_string.h"
@@ -34,9 +37,9 @@ bool waitFor(int socket, short events, int timeoutMs) {
 // Connects within timeoutMs, so an unreachable server cannot hold the export queue; a stop
 // ends the wait early. The socket stays non-blocking: every later wait is a poll that sees a
 // stop, also inside TLS.
-bool connectWithin(int socket, const sockaddr_in& address, int timeoutMs, const StopCheck& stop) {
+bool connectWithin(int socket, const addrinfo& address, int timeoutMs, const StopCheck& stop) {
     fcntl(socket, F_SETFL, fcntl(socket, F_GETFL, 0) | O_NONBLOCK);
-    int result = connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    int result = connect(socket, address.ai_addr, address.ai_addrlen);
     if (result != 0 && errno == EINPROGRESS) {
         bool ready = false;
         for (int waited = 0; !ready && waited < timeoutMs && !(stop && stop()); waited += 250) {
@@ -73,8 +76,10 @@ ssize_t stepResult(CTlsChannel::Step step, size_t moved, short& events) {
     return 0;
 }
 
-// Whether a line of an EHLO reply names the extension.
-bool offers(const std::string& reply, std::string_view extension) {
+// The arguments of the EHLO reply's lines that name the extension, upper case and one blank
+// apart ("AUTH LOGIN PLAIN" and the older "AUTH=LOGIN" alike); nullopt when none names it.
+std::optional<std::string> extension(const std::string& reply, std::string_view name) {
+    std::optional<std::string> arguments;
     size_t start = 0;
     while (start < reply.size()) {
         size_t end = std::min(reply.find('\n', start), reply.size());
@@ -83,16 +88,43 @@ bool offers(const std::string& reply, std::string_view extension) {
             line.remove_suffix(1);
         }
         if (line.size() >= 4) {
-            std::string_view word = line.substr(4);
-            word = word.substr(0, word.find(' '));
-            if (word.size() == extension.size() &&
-                strncasecmp(word.data(), extension.data(), word.size()) == 0) {
-                return true;
+            std::string_view rest = line.substr(4);
+            std::string_view word = rest.substr(0, rest.find_first_of(" ="));
+            if (word.size() == name.size() &&
+                strncasecmp(word.data(), name.data(), word.size()) == 0) {
+                std::string found = arguments.value_or("");
+                std::istringstream words{std::string(rest.substr(word.size()))};
+                for (std::string argument; words >> argument;) {
+                    if (argument.starts_with('=')) {
+                        argument.erase(0, 1);
+                    }
+                    std::transform(argument.begin(), argument.end(), argument.begin(),
+                                   [](unsigned char c) { return std::toupper(c); });
+                    found += (found.empty() ? "" : " ") + argument;
+                }
+                arguments = found;
             }
         }
         start = end + 1;
     }
+    return arguments;
+}
+
+bool hasWord(const std::string& words, std::string_view word) {
+    std::istringstream in(words);
+    for (std::string each; in >> each;) {
+        if (each == word) {
+            return true;
+        }
+    }
     return false;
+}
+
+// The start of a reply that could not be used, short enough to read in a message.
+std::string quotedStart(std::string_view reply) {
+    constexpr size_t kQuoted = 60;
+    std::string_view line = reply.substr(0, reply.find_first_of("\r\n"));
+    return line.size() > kQuoted ? std::string(line.substr(0, kQuoted)) + "..." : std::string(line);
 }
 
 // A reason that goes into a sentence of its own: "%1." must not end in "..".
@@ -138,7 +170,7 @@ void CSmtp::ReportError(int code, const std::string& text) {
 }
 
 std::string CSmtp::RefusalText(int code) const {
-    bool authOrMail = m_verb == "AUTH LOGIN" || m_verb == "MAIL FROM";
+    bool authOrMail = m_verb.starts_with("AUTH") || m_verb == "MAIL FROM";
     // 538: encryption required for the authentication, in any words.
     if (authOrMail && code >= 500 && code < 600 && !m_tls.IsActive() && !m_offeredStartTls &&
         (code == 538 || MentionsTls(m_lastResponse))) {
@@ -302,6 +334,11 @@ int CSmtp::SendCommand(const char* command) {
     }
     if (!complete) {
         m_lastResponse.assign(reply, strnlen(reply, received));
+        if (received >= sizeof reply - 1) {
+            std::string quoted = quotedStart(m_lastResponse);
+            m_failure = m_verb.empty() ? LangString(kTextGreetingTooLong, {quoted})
+                                       : LangString(kTextReplyTooLong, {m_verb, quoted});
+        }
         return -1;
     }
     int code = 0;
@@ -320,26 +357,30 @@ bool CSmtp::Connect(const std::string& host) {
     Disconnect();
     m_host = host;
     m_offeredStartTls = false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-            return false;
-        }
-        address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        freeaddrinfo(found);
-    }
-    m_socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_socket < 0) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
         return false;
     }
-    if (!connectWithin(m_socket, address, static_cast<int>(timeoutSeconds) * 1000, stop)) {
-        Disconnect();
+    // IPv6 and IPv4 addresses in the resolver's order: a name whose first address cannot be
+    // reached may still be reached by another.
+    for (addrinfo* address = found; address != nullptr && m_socket < 0;
+         address = address->ai_next) {
+        if (stop && stop()) {
+            break;
+        }
+        m_socket = socket(address->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (m_socket >= 0 &&
+            !connectWithin(m_socket, *address, static_cast<int>(timeoutSeconds) * 1000, stop)) {
+            close(m_socket);
+            m_socket = -1;
+        }
+    }
+    freeaddrinfo(found);
+    if (m_socket < 0) {
         return false;
     }
     m_verb.clear();
@@ -382,7 +423,8 @@ int CSmtp::SendHello() {
         code = SendCommand(("EHLO " + name + "\r\n").c_str());
         m_esmtp = code == 250;
     }
-    if (!m_esmtp) {
+    // HELO is the answer to a refused EHLO, not to a connection that broke down.
+    if (!m_esmtp && (!tryEhlo || code != -1)) {
         m_verb = "HELO";
         code = SendCommand(("HELO " + name + "\r\n").c_str());
     }
@@ -390,7 +432,8 @@ int CSmtp::SendHello() {
         ReportError(code);
         return code;
     }
-    m_offeredStartTls = m_esmtp && !m_tls.IsActive() && offers(m_lastResponse, "STARTTLS");
+    m_offeredStartTls =
+        m_esmtp && !m_tls.IsActive() && extension(m_lastResponse, "STARTTLS").has_value();
     if (m_offeredStartTls) {
         code = StartTls();
         if (code != 0) {
@@ -404,11 +447,9 @@ int CSmtp::SendHello() {
             return code;
         }
     }
+    m_authMechanisms = m_esmtp ? extension(m_lastResponse, "AUTH").value_or("") : "";
     m_connected = true;
-    if (m_esmtp) {
-        Authenticate();
-    }
-    return 0;
+    return Authenticate();
 }
 
 bool CSmtp::Handshake() {
@@ -458,64 +499,85 @@ int CSmtp::Authenticate() {
         if (authUser.empty()) {
             return 0;
         }
-        m_verb = "AUTH LOGIN";
-        int code = SendCommand("AUTH LOGIN\r\n");
-        if (code != 334) {
-            OnWarning(code, RefusalText(code));
-            return code;
+        // Checked before anything is sent: a server, or someone between, that hides STARTTLS
+        // must not get the password in the clear.
+        if (!m_tls.IsActive() && !allowPlainLogin) {
+            ReportError(-1, LangString(kTextLoginNeedsTls, {m_host}));
+            return -1;
         }
-        bool again = false;
-        CBase64 coder;
-        for (int prompts = 0; code == 334; ++prompts) {
-            coder.Decode(m_lastResponse.size() > 4 ? m_lastResponse.c_str() + 4 : "");
-            const char* prompt = reinterpret_cast<const char*>(coder.GetDecoded());
-            std::string answer;
-            // Servers word their prompts differently ("User Name"); LOGIN always asks for the
-            // user name first and the password second.
-            if (strcasecmp(prompt, "Username:") == 0 ||
-                (prompts == 0 && strcasecmp(prompt, "Password:") != 0)) {
-                answer = authUser;
-            } else if (strcasecmp(prompt, "Password:") == 0 || prompts == 1) {
-                answer = authPassword;
-            } else {
-                ReportError(334);
-                return 334;
-            }
-            std::string line =
-                CBase64::EncodeToString(reinterpret_cast<const unsigned char*>(answer.data()),
-                                        answer.size()) +
-                "\r\n";
-            code = SendCommand(line.c_str());
-            if (code == 535) {
-                code = OnWarning(535, m_lastResponse);
-                if (code == 0) {
-                    code = 535;
-                } else if (code == 1) {
-                    again = true;
-                    break;
-                }
-            }
+        bool login = hasWord(m_authMechanisms, "LOGIN");
+        if (!login && !hasWord(m_authMechanisms, "PLAIN")) {
+            ReportError(-1, m_authMechanisms.empty()
+                                ? LangString(kTextNoAuthOffered)
+                                : LangString(kTextNoKnownAuth, {m_authMechanisms}));
+            return -1;
         }
-        if (again) {
-            continue;
-        }
+        int code = login ? AuthLogin() : AuthPlain();
         if (code == 235) {
             return 0;
+        }
+        if (code == 535) {
+            int decision = OnWarning(535, m_lastResponse);
+            if (decision == 1) {
+                continue;
+            }
+            if (decision == 235) {
+                return 0;
+            }
+            ReportError(535, LangString(kTextLoginRefused, {m_lastResponse}));
+            return 535;
         }
         ReportError(code);
         return code;
     }
 }
 
+int CSmtp::AuthLogin() {
+    m_verb = "AUTH LOGIN";
+    int code = SendCommand("AUTH LOGIN\r\n");
+    if (code != 334) {
+        OnWarning(code, RefusalText(code));
+        return code;
+    }
+    CBase64 coder;
+    for (int prompts = 0; code == 334; ++prompts) {
+        coder.Decode(m_lastResponse.size() > 4 ? m_lastResponse.c_str() + 4 : "");
+        const char* prompt = reinterpret_cast<const char*>(coder.GetDecoded());
+        std::string answer;
+        // Servers word their prompts differently ("User Name"); LOGIN always asks for the
+        // user name first and the password second.
+        if (strcasecmp(prompt, "Username:") == 0 ||
+            (prompts == 0 && strcasecmp(prompt, "Password:") != 0)) {
+            answer = authUser;
+        } else if (strcasecmp(prompt, "Password:") == 0 || prompts == 1) {
+            answer = authPassword;
+        } else {
+            return 334;
+        }
+        std::string line =
+            CBase64::EncodeToString(reinterpret_cast<const unsigned char*>(answer.data()),
+                                    answer.size()) +
+            "\r\n";
+        code = SendCommand(line.c_str());
+    }
+    return code;
+}
+
+int CSmtp::AuthPlain() {
+    m_verb = "AUTH PLAIN";
+    std::string credentials = std::string(1, '\0') + authUser + std::string(1, '\0') + authPassword;
+    std::string line =
+        "AUTH PLAIN " +
+        CBase64::EncodeToString(reinterpret_cast<const unsigned char*>(credentials.data()),
+                                credentials.size()) +
+        "\r\n";
+    return SendCommand(line.c_str());
+}
+
 int CSmtp::SendMailFrom(const std::string& address) {
     std::string line = "MAIL FROM: <" + HeaderSafe(address) + ">\r\n";
     m_verb = "MAIL FROM";
     int code = SendCommand(line.c_str());
-    // One more try after authenticating; a server that still wants it gets the error.
-    if (code == 530 && Authenticate() == 0) {
-        m_verb = "MAIL FROM";
-        code = SendCommand(line.c_str());
-    }
     if (code != 250) {
         ReportError(code);
         return code;

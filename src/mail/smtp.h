@@ -1,7 +1,7 @@
 // A small synchronous SMTP client over one TCP connection: greeting (EHLO, else HELO), TLS
-// (from the start, or by STARTTLS whenever offered), AUTH LOGIN when a user name is set, and
-// MAIL FROM / RCPT TO / DATA per message. Every reply and failure goes through virtual hooks;
-// operations return 0 or the failing reply code, -1 when no usable reply came.
+// (from the start, or by STARTTLS whenever offered), AUTH LOGIN or PLAIN when a user name is
+// set, and MAIL FROM / RCPT TO / DATA per message. Every reply and failure goes through virtual
+// hooks; operations return 0 or the failing reply code, -1 when no usable reply came.
 #pragma once
 
 #include <sys/types.h>
@@ -31,8 +31,8 @@ class CSmtp {
     // While a command longer than 1,024 bytes is sent; false aborts the send.
     virtual bool OnProgress(const char* data, int sent, int total);
 
-    // Connects to host (a name or a dotted address), reads the greeting and says hello; the
-    // server's certificate must name host.
+    // Connects to host (a name, an IPv4 or an IPv6 address; every address of a name in turn),
+    // reads the greeting, says hello and logs in; the server's certificate must name host.
     bool Connect(const std::string& host);
     // Sends the message to its recipient and Cc and Bcc lists.
     int SendMail(CMailMessage& message);
@@ -42,8 +42,11 @@ class CSmtp {
     void AdoptSocket(int socket);
 
     int SendCommand(const char* command);
-    // EHLO (else HELO); STARTTLS and EHLO again when offered; AUTH when ESMTP.
+    // EHLO (else HELO); STARTTLS and EHLO again when offered; then Authenticate.
     int SendHello();
+    // With a user name: AUTH LOGIN, or PLAIN where the server offers no LOGIN, and only over
+    // TLS (unless allowPlainLogin) and when the server offers AUTH; anything else is an error
+    // before a credential is sent.
     int Authenticate();
     int SendMailFrom(const std::string& address);
     int SendRcptTo(const std::string& address);
@@ -60,6 +63,8 @@ class CSmtp {
     std::uint16_t port = 25;
     std::string authUser;
     std::string authPassword;
+    // The user's explicit choice to log in where the server offers no TLS.
+    bool allowPlainLogin = false;
 
     const std::string& LastResponse() const { return m_lastResponse; }
     // What happened when the last command got no usable reply: the server closed the
@@ -100,6 +105,9 @@ class CSmtp {
     // The reply, or for AUTH or MAIL FROM refused by a server that wants TLS but did not offer
     // STARTTLS, the advice to use smtps://.
     std::string RefusalText(int code) const;
+    // One AUTH exchange with the chosen mechanism: 235 when logged in, else the last code.
+    int AuthLogin();
+    int AuthPlain();
 
     int m_socket = -1;
     CTlsChannel m_tls;
@@ -111,6 +119,8 @@ class CSmtp {
     bool m_connected = false;
     bool m_esmtp = false;
     bool m_offeredStartTls = false;
+    // The mechanisms of the last EHLO's AUTH line, upper case, one blank apart.
+    std::string m_authMechanisms;
     // The last wait ran out of time.
     bool m_timedOut = false;
 };

@@ -143,6 +143,8 @@ SKYVANE_LOCKED_GET(bool, Active, m_active)
 SKYVANE_LOCKED_GET(bool, Suspended, m_suspended)
 SKYVANE_LOCKED_GET(bool, FtpPassive, m_ftppassive)
 SKYVANE_LOCKED_SET(bool, FtpPassive, m_ftppassive)
+SKYVANE_LOCKED_GET(bool, SmtpPlainLogin, m_smtpplainlogin)
+SKYVANE_LOCKED_SET(bool, SmtpPlainLogin, m_smtpplainlogin)
 #undef SKYVANE_LOCKED_GET
 #undef SKYVANE_LOCKED_SET
 
@@ -296,6 +298,7 @@ bool CProfile::LoadFromXml(const pugi::xml_node& node) {
     SetSmtpServer(readString(node, "smtpserver", ""));
     SetSmtpUserName(readString(node, "smtpusername", ""));
     SetSmtpPassword(readString(node, "smtppassword", ""));
+    SetSmtpPlainLogin(readBool(node, "smtpplainlogin", false));
     SetSenderName(readString(node, "sendername", ""));
     SetSenderEmail(readString(node, "senderemail", ""));
     SetRecipients(readString(node, "recipients", ""));
@@ -328,6 +331,9 @@ bool CProfile::SaveToXml(pugi::xml_node& node) const {
     writeString(node, "smtpserver", m_smtpserver);
     writeString(node, "smtpusername", m_smtpusername);
     writeString(node, "smtppassword", m_smtppassword);
+    if (m_smtpplainlogin) {
+        writeBool(node, "smtpplainlogin", true);
+    }
     writeString(node, "sendername", m_sendername);
     writeString(node, "senderemail", m_senderemail);
     writeString(node, "recipients", m_recipients);

@@ -129,6 +129,9 @@ class CProfile : public WorkItemBase {
     // True: FTP never tries active mode first.
     bool GetFtpPassive() const;
     void SetFtpPassive(bool passive);
+    // Log in to the SMTP server even where it offers no TLS.
+    bool GetSmtpPlainLogin() const;
+    void SetSmtpPlainLogin(bool allow);
     bool GetSuspended() const;
     // A suspended profile ticks no more and is never queued (shutdown).
     void SetSuspended(bool suspended);
@@ -178,6 +181,7 @@ class CProfile : public WorkItemBase {
     std::string m_filepath;
     std::string m_filename;
     bool m_ftppassive = false;
+    bool m_smtpplainlogin = false;
     std::string m_connectionname;
     std::string m_smtpserver;
     std::string m_sendername;

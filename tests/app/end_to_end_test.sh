@@ -9,6 +9,7 @@ source_dir=$2
 examples=$source_dir/examples
 scratch=$(mktemp -d)
 export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data TZ=UTC
+unset SKYVANE_DEBUG
 source "$(dirname "$0")/check.sh"
 cleanup() {
     exec 3>&- 4>&- 2>/dev/null
@@ -74,7 +75,8 @@ PY
 printf '[General]\nWeatherFilePath=%s/list/currdat.lst\nStartAutomatically=0\n' "$scratch" \
     > "$scratch/config/Quillonsoft/Skyvane.conf"
 
-"$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" 2>/dev/null &
+"$program" --headless --profiles "$scratch/list/data.xml" > "$scratch/headless.log" \
+    2> "$scratch/headless.err" &
 pid=$!
 for _ in $(seq 1 300); do
     [ "$(grep -c 'succeeded\|failed:' "$scratch/headless.log")" -ge 4 ] && break
@@ -83,6 +85,8 @@ done
 kill -TERM "$pid"
 wait "$pid"
 check "headless exits 0 on SIGTERM" "[ $? -eq 0 ]"
+check "headless writes nothing to standard error (diagnostics only with SKYVANE_DEBUG=1)" \
+    "[ ! -s '$scratch/headless.err' ]"
 for name in "Station overview" "Banner" "Weather by e-mail" "Banner by e-mail"; do
     check "$name started and succeeded" \
         "grep -q 'Export of \"$name\" started' '$scratch/headless.log' && grep -q 'Export of \"$name\" succeeded' '$scratch/headless.log'"

@@ -145,17 +145,23 @@ TEST_F(ExportPageTest, ServerPrefixesAreCheckedAndPassiveModeIsKept) {
     EXPECT_THAT(mail.smtp->property("problem").toString().toStdString(),
                 testing::HasSubstr("smtps://"));
 
-    EXPECT_FALSE(ftp.passive->isChecked());
-    QTest::mouseClick(ftp.passive, Qt::LeftButton, {}, QPoint(8, ftp.passive->height() / 2));
-    EXPECT_TRUE(ftp.passive->isChecked());
+    // The per-image boxes: passive mode only, and a login without encryption.
+    for (QCheckBox* box : {ftp.passive, mail.plainLogin}) {
+        EXPECT_FALSE(box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        EXPECT_TRUE(box->isChecked());
+    }
     form().apply->click();
     EXPECT_TRUE(m_profile.GetFtpPassive());
+    EXPECT_TRUE(m_profile.GetSmtpPlainLogin());
     EXPECT_EQ(m_profile.GetServerName(), "sftp://ftp.example.org:2222");
     CProfile other("Other", nullptr);
     m_page->ShowImage(&other, false);
     EXPECT_FALSE(ftp.passive->isChecked());
+    EXPECT_FALSE(mail.plainLogin->isChecked());
     m_page->ShowImage(&m_profile, false);
     EXPECT_TRUE(ftp.passive->isChecked());
+    EXPECT_TRUE(mail.plainLogin->isChecked());
 }
 
 TEST(ExportPageTestButton, WithoutATestServerItSaysWhereToSetItUp) {

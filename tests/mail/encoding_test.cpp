@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QRegularExpression>
+
+#include "base/text_encoding.h"
 #include "mail/base64.h"
 #include "mail/mail_message.h"
 
@@ -181,6 +185,40 @@ TEST(MailMessage, HeadersPartsAndInjection) {
     EXPECT_NE(
         text.find("Content-Type: multipart/alternative;\r\n\tboundary=\"CSmtpMsgPart123X456_001_"),
         std::string::npos);
+}
+
+// Encoded words never split a character and keep every header line within 78 characters.
+TEST(MailMessage, NonAsciiHeaderTextAsEncodedWords) {
+    EXPECT_EQ(EncodedHeaderText("Weather at 8:00"), "Weather at 8:00");
+    for (const char* character : {"\xC3\xA4", "\xE2\x82\xAC", "\xF0\x9F\x8C\xA7", "a"}) {
+        std::string text = "\xC3\x9F";
+        while (text.size() < 200) {
+            text += character;
+        }
+        std::string encoded = EncodedHeaderText(text);
+        std::string decoded;
+        size_t start = 0;
+        for (size_t end; start < encoded.size(); start = end + 3) {
+            end = std::min(encoded.find("\r\n ", start), encoded.size());
+            std::string word = encoded.substr(start, end - start);
+            EXPECT_LE(word.size() + std::string("Subject: ").size(), 78u) << word;
+            ASSERT_TRUE(word.starts_with("=?UTF-8?B?") && word.ends_with("?=")) << word;
+            std::string bytes =
+                QByteArray::fromBase64(QByteArray::fromStdString(word.substr(10, word.size() - 12)))
+                    .toStdString();
+            EXPECT_TRUE(isValidUtf8(bytes)) << word;
+            decoded += bytes;
+        }
+        EXPECT_EQ(decoded, text);
+    }
+    CMailMessage message;
+    message.SetTimeZoneOffset(0);
+    std::string text;
+    message.BuildText(text);
+    EXPECT_TRUE(QByteArray::fromStdString(text).contains(" +0000\r\n"));
+    EXPECT_TRUE(QRegularExpression("Date: \\w{3}, \\d{1,2} \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d ")
+                    .match(QString::fromStdString(text))
+                    .hasMatch());
 }
 
 TEST(MailMessage, MediaTypesByExtension) {

@@ -9,18 +9,20 @@ namespace {
 
 using Steps = std::vector<ScriptStep>;
 
-// Records every hook call as "warning 550", "error -1", ...
+// Records every hook call as "warning 550", "error -1", ..., and the last error's text.
 class RecordingSmtp : public CSmtp {
   public:
     int OnWarning(int code, const std::string&) override {
         calls.push_back("warning " + std::to_string(code));
         return 0;
     }
-    int OnError(int code, const std::string&) override {
+    int OnError(int code, const std::string& text) override {
         calls.push_back("error " + std::to_string(code));
+        error = text;
         return 0;
     }
     std::vector<std::string> calls;
+    std::string error;
 };
 
 CMailMessage messageTo(const std::vector<std::string>& recipients) {
@@ -51,7 +53,6 @@ TEST(Smtp, HeloAfterARefusedEhloAndMultiLineRepliesInPieces) {
                                {"QUIT", {"221 bye\r\n"}}});
     RecordingSmtp smtp;
     smtp.port = static_cast<std::uint16_t>(server.Port());
-    smtp.authUser = "user";  // no AUTH without EHLO
     ASSERT_TRUE(smtp.Connect("127.0.0.1"));
     EXPECT_FALSE(smtp.IsEsmtp());
     CMailMessage message = messageTo({"a@example.org"});
@@ -143,13 +144,22 @@ TEST(Smtp, DeadAndSilentServers) {
         EXPECT_EQ(smtp.LastFailure(), "The server did not answer DATA within 1 seconds.");
         EXPECT_FALSE(smtp.IsConnected());  // no QUIT to a dead connection
     }
-    {
-        // A reply longer than the reply buffer is an error, not an overflow.
-        ScriptedSmtpServer server({{"", {"220-" + std::string(2048, 'x') + "\r\n220 ok\r\n"}}});
+    // A reply longer than the reply buffer is an error of its own, not an overflow.
+    const std::string endless = std::string(2048, 'x') + "\r\n250 ok\r\n";
+    for (const auto& [script, text] : std::vector<std::pair<Steps, std::string>>{
+             {{{"", {"220-" + endless}}},
+              "The server's greeting was not understood (it is too "
+              "long): 220-" +
+                  std::string(56, 'x') + "..."},
+             {{kGreeting, {"EHLO", {"250-" + endless}}},
+              "The server's reply to EHLO was not understood (it is too long): 250-" +
+                  std::string(56, 'x') + "..."}}) {
+        ScriptedSmtpServer server(script);
         RecordingSmtp smtp;
         smtp.port = static_cast<std::uint16_t>(server.Port());
         EXPECT_FALSE(smtp.Connect("127.0.0.1"));
         EXPECT_EQ(smtp.calls, std::vector<std::string>{"error -1"});
+        EXPECT_EQ(smtp.error, text);
     }
     {
         ScriptedSmtpServer server({{"", {}, true}});
@@ -187,51 +197,109 @@ TEST(Smtp, DeadAndSilentServers) {
     EXPECT_FALSE(smtp.Connect("no-such-host.invalid"));
 }
 
-TEST(Smtp, AuthenticationLoginAndItsFailures) {
-    {
-        ScriptedSmtpServer server({kGreeting,
-                                   {"EHLO", {"250-test\r\n250 AUTH LOGIN\r\n"}},
-                                   {"AUTH LOGIN", {"334 VXNlcm5hbWU6\r\n"}},
-                                   {"dXNlcg==", {"334 UGFzc3dvcmQ6\r\n"}},
-                                   {"c2VjcmV0", {"235 welcome\r\n"}},
-                                   {"QUIT", {"221 bye\r\n"}}});
+// Credentials go only where TLS protects them (or the user allowed otherwise), only to a server
+// that offers AUTH, by LOGIN or else PLAIN; a refusal ends the session there.
+TEST(Smtp, LoginOnlyWhereItIsSafeAndOffered) {
+    const ScriptStep loginPrompts[] = {{"AUTH LOGIN", {"334 VXNlcm5hbWU6\r\n"}},
+                                       {"dXNlcg==", {"334 UGFzc3dvcmQ6\r\n"}}};
+    struct Case {
+        const char* name;
+        Steps script;
+        bool allowPlain;
+        bool connects;
+        std::vector<std::string> calls;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"login",
+         {kGreeting,
+          {"EHLO", {"250-test\r\n250 AUTH PLAIN LOGIN\r\n"}},
+          loginPrompts[0],
+          loginPrompts[1],
+          {"c2VjcmV0", {"235 welcome\r\n"}},
+          {"QUIT", {"221 bye\r\n"}}},
+         true,
+         true,
+         {},
+         ""},
+        {"plain where no login",
+         {kGreeting,
+          {"EHLO", {"250-test\r\n250 AUTH=PLAIN CRAM-MD5\r\n"}},
+          {"AUTH PLAIN AHVzZXIAc2VjcmV0\r\n", {"235 welcome\r\n"}},
+          {"QUIT", {"221 bye\r\n"}}},
+         true,
+         true,
+         {},
+         ""},
+        {"refused",
+         {kGreeting,
+          {"EHLO", {"250 AUTH LOGIN\r\n"}},
+          loginPrompts[0],
+          loginPrompts[1],
+          {"c2VjcmV0", {"535 5.7.8 credentials rejected\r\n"}},
+          {"QUIT", {"221 bye\r\n"}}},
+         true,
+         false,
+         {"warning 535", "error 535"},
+         "The server refused the login: 535 5.7.8 credentials rejected\nCheck the user name and "
+         "password."},
+        {"no TLS",
+         {kGreeting, {"EHLO", {"250-test\r\n250 AUTH LOGIN PLAIN\r\n"}}},
+         false,
+         false,
+         {"error -1"},
+         "The server offers no encryption (STARTTLS), so the user name and password were not "
+         "sent. If the server expects TLS from the start, put smtps:// before its name "
+         "(smtps://127.0.0.1). Only for a server that has no encryption at all: tick \"Allow "
+         "login without encryption\" for this image."},
+        {"no AUTH",
+         {kGreeting, kEhlo},
+         true,
+         false,
+         {"error -1"},
+         "The server offers no login (AUTH), so the user name and password were not sent. Leave "
+         "the user name empty if the server needs no login."},
+        {"no HELO login",
+         {kGreeting, {"EHLO", {"502 no\r\n"}}, {"HELO", {"250 hi\r\n"}}},
+         true,
+         false,
+         {"error -1"},
+         "The server offers no login (AUTH), so the user name and password were not sent. Leave "
+         "the user name empty if the server needs no login."},
+        {"unknown mechanisms",
+         {kGreeting, {"EHLO", {"250 AUTH CRAM-MD5 XOAUTH2\r\n"}}},
+         true,
+         false,
+         {"error -1"},
+         "The server offers no login method that Skyvane knows (it offers CRAM-MD5 XOAUTH2; "
+         "Skyvane knows LOGIN and PLAIN), so the user name and password were not sent."},
+    };
+    for (const Case& test : cases) {
+        ScriptedSmtpServer server(test.script);
         RecordingSmtp smtp;
         smtp.port = static_cast<std::uint16_t>(server.Port());
         smtp.authUser = "user";
         smtp.authPassword = "secret";
-        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
-        EXPECT_TRUE(smtp.IsEsmtp());
+        smtp.allowPlainLogin = test.allowPlain;
+        EXPECT_EQ(smtp.Connect("127.0.0.1"), test.connects) << test.name;
         smtp.Disconnect();
-        EXPECT_TRUE(smtp.calls.empty());
+        server.Finish();
+        EXPECT_EQ(smtp.calls, test.calls) << test.name;
+        EXPECT_EQ(smtp.error, test.error) << test.name;
+        if (!test.connects && test.calls.size() == 1) {
+            EXPECT_EQ(server.ReceivedBytes().find("AUTH"), std::string::npos) << test.name;
+        }
     }
-    {
-        // A server that keeps asking for authentication is asked once more, then refused.
-        ScriptedSmtpServer server({kGreeting,
-                                   kEhlo,
-                                   {"MAIL FROM", {"530 auth first\r\n"}},
-                                   {"MAIL FROM", {"530 auth first\r\n"}},
-                                   {"QUIT", {"221 bye\r\n"}}});
-        RecordingSmtp smtp;
-        smtp.port = static_cast<std::uint16_t>(server.Port());
-        ASSERT_TRUE(smtp.Connect("127.0.0.1"));
-        CMailMessage message = messageTo({"a@example.org"});
-        EXPECT_EQ(smtp.SendMail(message), 530);
-        EXPECT_EQ(smtp.calls, std::vector<std::string>{"error 530"});
-    }
-    {
-        ScriptedSmtpServer server({kGreeting,
-                                   {"EHLO", {"250 AUTH LOGIN\r\n"}},
-                                   {"AUTH LOGIN", {"334 VXNlcm5hbWU6\r\n"}},
-                                   {"dXNlcg==", {"334 UGFzc3dvcmQ6\r\n"}},
-                                   {"d3Jvbmc=", {"535 credentials rejected\r\n"}},
-                                   {"QUIT", {"221 bye\r\n"}}});
-        RecordingSmtp smtp;
-        smtp.port = static_cast<std::uint16_t>(server.Port());
-        smtp.authUser = "user";
-        smtp.authPassword = "wrong";
-        EXPECT_TRUE(smtp.Connect("127.0.0.1"));  // the greeting stands; MAIL FROM will tell
-        EXPECT_EQ(smtp.calls, (std::vector<std::string>{"warning 535", "error 535"}));
-    }
+
+    // A server that wants a login nobody configured: refused once, not asked again.
+    ScriptedSmtpServer server(
+        {kGreeting, kEhlo, {"MAIL FROM", {"530 auth first\r\n"}}, {"QUIT", {"221 bye\r\n"}}});
+    RecordingSmtp smtp;
+    smtp.port = static_cast<std::uint16_t>(server.Port());
+    ASSERT_TRUE(smtp.Connect("127.0.0.1"));
+    CMailMessage message = messageTo({"a@example.org"});
+    EXPECT_EQ(smtp.SendMail(message), 530);
+    EXPECT_EQ(smtp.calls, std::vector<std::string>{"error 530"});
 }
 
 }  // namespace

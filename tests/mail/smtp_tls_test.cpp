@@ -34,15 +34,18 @@ EmailSettings settingsFor(const std::string& server, const std::string& user) {
     return settings;
 }
 
-std::string sendError(const std::string& server, const std::string& user = "station") {
+std::string sendError(const EmailSettings& settings) {
     try {
-        SendImageByEmail(settingsFor(server, user),
-                         reinterpret_cast<const unsigned char*>(kImage.data()), kImage.size(),
-                         true);
+        SendImageByEmail(settings, reinterpret_cast<const unsigned char*>(kImage.data()),
+                         kImage.size(), true);
     } catch (const std::runtime_error& error) {
         return error.what();
     }
     return "";
+}
+
+std::string sendError(const std::string& server, const std::string& user = "station") {
+    return sendError(settingsFor(server, user));
 }
 
 // The image as the server got it.
@@ -100,6 +103,27 @@ TEST_F(SmtpTlsTest, StartTlsAndImplicitTlsDeliverTheMessageIntact) {
     EXPECT_EQ(smtp.LastFailure(),
               "The server sent no greeting within 1 seconds.\nIf the server expects TLS from the "
               "start, put smtps:// before its name.");
+}
+
+TEST_F(SmtpTlsTest, CredentialsOnlyOverTlsUnlessTheUserAllowsOtherwise) {
+    LocalSmtpServer starting = ServerWith(Tls::StartTls, "server");
+    EmailSettings settings = settingsFor(at("", "localhost", starting.Port()), "station");
+    settings.smtpPassword = "wrong";
+    EXPECT_EQ(sendError(settings),
+              "The server refused the login: 535 5.7.8 Authentication credentials invalid\nCheck "
+              "the user name and password.");
+    EXPECT_TRUE(starting.Messages().empty());
+
+    // Offered AUTH in the clear: nothing of it is sent until the user allows it for the image.
+    LocalSmtpServer plain("station", "s3cret");
+    settings = settingsFor(at("", "127.0.0.1", plain.Port()), "station");
+    EXPECT_EQ(sendError(settings), LangString(kTextLoginNeedsTls, {"127.0.0.1"}));
+    EXPECT_FALSE(plain.CommandLog().toUpper().contains("B'AUTH"));
+    EXPECT_TRUE(plain.Messages().empty());
+    settings.allowPlainLogin = true;
+    EXPECT_EQ(sendError(settings), "");
+    EXPECT_TRUE(plain.CommandLog().toUpper().contains("B'AUTH LOGIN"));
+    EXPECT_EQ(plain.Messages().size(), 1u);
 }
 
 TEST_F(SmtpTlsTest, UntrustedCertificatesAreRefused) {
@@ -163,7 +187,6 @@ TEST_F(SmtpTlsTest, TheWrongModeIsToldWithTheWayOut) {
     ScriptedSmtpServer wantsTls(
         {{"", {"220 ready\r\n"}},
          {"EHLO", {"250 test\r\n"}},
-         {"MAIL FROM", {"530 5.7.0 Must issue a STARTTLS command first\r\n"}},
          {"MAIL FROM", {"530 5.7.0 Must issue a STARTTLS command first\r\n"}},
          {"QUIT", {"221 bye\r\n"}}});
     EXPECT_EQ(sendError(at("", "127.0.0.1", wantsTls.Port()), ""),

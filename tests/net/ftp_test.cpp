@@ -148,6 +148,29 @@ TEST(FtpPassive, WhenTheServerCannotConnectBackTheUploadGoesPassive) {
     }));
 }
 
+TEST(FtpIpv6, ActiveAndPassiveUploadsToAServerOnIpv6) {
+    LocalFtpServer server(0, {"ipv6"});
+    ASSERT_GT(server.Port(), 0);
+    for (bool passive : {false, true}) {
+        FtpSettings ftp{"[::1]:" + std::to_string(server.Port()),
+                        "station",
+                        "secret",
+                        "",
+                        "image.jpg",
+                        passive};
+        EXPECT_EQ(tryUpload(ftp), "") << passive;
+        EXPECT_TRUE(readFile(server.Root() + "/image.jpg") == kImage) << passive;
+        auto sessions = server.Sessions();
+        ASSERT_EQ(sessions.size(), 1u);
+        EXPECT_TRUE(std::any_of(sessions[0].begin(), sessions[0].end(),
+                                [&](const std::string& line) {
+                                    return line.starts_with(passive ? "EPSV" : "EPRT |2|::1|");
+                                }))
+            << passive;
+        std::filesystem::remove(server.Root() + "/image.jpg");
+    }
+}
+
 TEST(FtpStop, AStopRequestEndsAnUploadToAServerThatAnswersLate) {
     LocalFtpServer server(0, {"late=50"});
     FtpSettings ftp{"127.0.0.1:" + std::to_string(server.Port()), "station", "secret", "",

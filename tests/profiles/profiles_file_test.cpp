@@ -39,6 +39,7 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     list[1]->SetConnectionName("Provider");
     list[1]->SetText("Line one\nLine two");
     list[1]->SetSmtpPassword(awkward);
+    list[1]->SetSmtpPlainLogin(true);
     list[1]->SetLastStartTime("08:15:00");
     list[1]->SetLastFinishTime("08:15:04");
     list[1]->GetDrawing()->SetImageFormat(4);
@@ -53,6 +54,8 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     // Only where it is set, so that other lists stay as they were.
     EXPECT_EQ(bytes.find("ftppassive"), bytes.rfind("ftppassive"));
     EXPECT_NE(bytes.find(" filename=\"\" ftppassive=\"true\" smtpserver"), std::string::npos);
+    EXPECT_EQ(bytes.find("smtpplainlogin"), bytes.rfind("smtpplainlogin"));
+    EXPECT_NE(bytes.find("\" smtpplainlogin=\"true\" sendername"), std::string::npos);
     EXPECT_NE(bytes.find("<profile name=\"First &quot;one&quot;\" intervall=\"15\" active=\"true\" "
                          "laststarttime=\"\" lastfinishtime=\"\" exporttype=\"0\" "
                          "firststartdatetime=\"1796558400\" connectiontype=\"0\""),
@@ -78,6 +81,8 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     EXPECT_EQ(loaded[1]->GetConnectionName(), "Provider");
     EXPECT_EQ(loaded[1]->GetText(), "Line one\nLine two");
     EXPECT_EQ(loaded[1]->GetSmtpPassword(), awkward);
+    EXPECT_TRUE(loaded[1]->GetSmtpPlainLogin());
+    EXPECT_FALSE(loaded[0]->GetSmtpPlainLogin());
     EXPECT_EQ(loaded[1]->GetLastStartTime(), "08:15:00");
     EXPECT_FALSE(loaded[1]->GetActive());
     EXPECT_EQ(loaded[1]->GetDrawing()->GetImageFormat(), 4);

@@ -20,6 +20,7 @@ A BEHAVIOUR makes the server misbehave as real ones do:
   cert=PEM key=PEM  requires TLS (AUTH TLS) on the control and the data connections, with
             this certificate and key; a plain login gets "550 SSL/TLS required ..."
   implicit  with cert= and key=: TLS from the first byte, as on port 990
+  ipv6      listens on ::1 instead of 127.0.0.1
 
 Prints the port once it accepts connections and stops when standard input closes.
 """
@@ -147,7 +148,7 @@ def main():
     handler = make_handler(sys.argv[3:])
     handler.authorizer = authorizer
     handler.permit_foreign_addresses = False
-    server = FTPServer(("127.0.0.1", port), handler)
+    server = FTPServer(("::1" if "ipv6" in sys.argv[3:] else "127.0.0.1", port), handler)
     print(server.address[1], flush=True)
     thread = threading.Thread(target=server.serve_forever, kwargs={"timeout": 0.2})
     thread.start()

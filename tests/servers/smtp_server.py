@@ -2,18 +2,20 @@
 """A real SMTP server for the tests, on 127.0.0.1 and a free port.
 
 Usage: smtp_server.py MAILDIR [--user USER --password PASSWORD]
-                              [--starttls CERT KEY | --tls CERT KEY]
+                              [--starttls CERT KEY | --tls CERT KEY] [--host ADDRESS] [--log FILE]
 Prints the port on the first line of standard output once it accepts connections, stores
 every delivered message as MAILDIR/<n>.json (envelope sender, recipients, content in base64)
 and stops when standard input closes.
 
 With --user and --password, AUTH LOGIN is offered and MAIL FROM needs it. --starttls offers
 STARTTLS with that certificate and key, requires it before any mail command and offers AUTH
-only after it; --tls speaks TLS from the first byte.
+only after it; --tls speaks TLS from the first byte. --host listens on another address of this
+machine (::1); --log writes every command line received into FILE.
 """
 import argparse
 import base64
 import json
+import logging
 import os
 import socket
 import ssl
@@ -43,9 +45,9 @@ class Store:
         return "250 OK"
 
 
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
+def free_port(host):
+    with socket.socket(socket.AF_INET6 if ":" in host else socket.AF_INET) as probe:
+        probe.bind((host, 0))
         return probe.getsockname()[1]
 
 
@@ -63,7 +65,11 @@ def main():
     parser.add_argument("--password")
     parser.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
+    parser.add_argument("--host", default="127.0.0.1")
+    parser.add_argument("--log")
     arguments = parser.parse_args()
+    if arguments.log:
+        logging.basicConfig(filename=arguments.log, level=logging.INFO, format="%(message)s")
     user = arguments.user.encode() if arguments.user else None
     password = (arguments.password or "").encode()
 
@@ -78,9 +84,9 @@ def main():
                        auth_require_tls=arguments.starttls is not None)
     if arguments.starttls:
         options.update(tls_context=server_context(*arguments.starttls), require_starttls=True)
-    port = free_port()
+    port = free_port(arguments.host)
     ssl_context = server_context(*arguments.tls) if arguments.tls else None
-    controller = Controller(Store(arguments.folder), hostname="127.0.0.1", port=port,
+    controller = Controller(Store(arguments.folder), hostname=arguments.host, port=port,
                             ssl_context=ssl_context, **options)
     controller.start()
     print(port, flush=True)

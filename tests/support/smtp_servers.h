@@ -34,12 +34,16 @@ class LocalSmtpServer {
     enum class Tls { None, StartTls, Implicit };
 
     // Without a user, no AUTH is offered; with one, MAIL FROM needs it. With TLS, the server
-    // shows the certificate file and holds its key.
+    // shows the certificate file and holds its key. It listens on host.
     explicit LocalSmtpServer(const std::string& user = "", const std::string& password = "",
                              Tls tls = Tls::None, const QString& certificate = {},
-                             const QString& key = {}) {
+                             const QString& key = {}, const QString& host = "127.0.0.1") {
         QStringList arguments{QString(SKYVANE_SOURCE_DIR) + "/tests/servers/smtp_server.py",
-                              m_mail.path()};
+                              m_mail.path(),
+                              "--host",
+                              host,
+                              "--log",
+                              m_mail.filePath("commands.log")};
         if (!user.empty()) {
             arguments << "--user" << QString::fromStdString(user) << "--password"
                       << QString::fromStdString(password);
@@ -61,6 +65,12 @@ class LocalSmtpServer {
     }
 
     int Port() const { return m_port; }
+
+    // Every command line the server received, one a line.
+    QByteArray CommandLog() const {
+        QFile file(m_mail.filePath("commands.log"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     // The delivered messages in the order they arrived.
     std::vector<Delivered> Messages() const {

@@ -125,6 +125,7 @@ CExportEmailProperties::CExportEmailProperties(QWidget* parent)
             emit edited();
         });
     }
+    connect(m_ui->plainLogin, &QCheckBox::toggled, this, &CExportEmailProperties::edited);
     connect(m_ui->import, &QPushButton::clicked, this, &CExportEmailProperties::Import);
 }
 
@@ -177,6 +178,10 @@ void CExportEmailProperties::Show(const CProfile* profile, bool readOnly) {
     m_ui->smtp->setText(text(&CProfile::GetSmtpServer));
     m_ui->smtpUser->setText(text(&CProfile::GetSmtpUserName));
     m_ui->smtpPassword->setText(text(&CProfile::GetSmtpPassword));
+    {
+        QSignalBlocker quiet(m_ui->plainLogin);
+        m_ui->plainLogin->setChecked(profile != nullptr && profile->GetSmtpPlainLogin());
+    }
     m_ui->senderName->setText(text(&CProfile::GetSenderName));
     m_ui->senderAddress->setText(text(&CProfile::GetSenderEmail));
     m_ui->recipients->setPlainText(text(&CProfile::GetRecipients));
@@ -184,8 +189,8 @@ void CExportEmailProperties::Show(const CProfile* profile, bool readOnly) {
     m_ui->body->setPlainText(
         QString::fromStdString(ShownBody(profile != nullptr ? profile->GetText() : "")));
     for (QWidget* field : std::initializer_list<QWidget*>{
-             m_ui->smtp, m_ui->smtpUser, m_ui->smtpPassword, m_ui->senderName, m_ui->senderAddress,
-             m_ui->recipients, m_ui->subject, m_ui->body, m_ui->import}) {
+             m_ui->smtp, m_ui->smtpUser, m_ui->smtpPassword, m_ui->plainLogin, m_ui->senderName,
+             m_ui->senderAddress, m_ui->recipients, m_ui->subject, m_ui->body, m_ui->import}) {
         field->setEnabled(!readOnly);
     }
     MarkProblems();
@@ -195,6 +200,7 @@ void CExportEmailProperties::Apply(CProfile& profile) const {
     profile.SetSmtpServer(textOf(m_ui->smtp, kLongestMailText));
     profile.SetSmtpUserName(textOf(m_ui->smtpUser, kLongestMailText));
     profile.SetSmtpPassword(textOf(m_ui->smtpPassword, kLongestMailText));
+    profile.SetSmtpPlainLogin(m_ui->plainLogin->isChecked());
     profile.SetSenderName(textOf(m_ui->senderName, kLongestMailText));
     profile.SetSenderEmail(textOf(m_ui->senderAddress, kLongestMailText));
     profile.SetSubject(textOf(m_ui->subject, kLongestMailText));
