@@ -4,15 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QSystemTrayIcon>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "base/clock.h"
@@ -155,6 +160,36 @@ TEST_F(MainWindowTest, NewDeleteAndSaveMarkAndClearTheModifiedList) {
     frame = openWindow();
     EXPECT_EQ(names(*frame), (Names{"New Image", "New Image (2)", "New Image (1)"}));
     EXPECT_FALSE(frame->Action(kSave)->isEnabled());
+}
+
+// Scrolling a pane over its fields leaves them as they were; a field with the focus takes the
+// wheel.
+TEST_F(MainWindowTest, TheWheelScrollsThePaneAndChangesOnlyTheFocusedField) {
+    auto frame = openWindow();
+    frame->resize(700, 380);
+    frame->Action(kNewImage)->trigger();
+    frame->View()->Tabs()->setCurrentIndex(1);
+    auto* date = frame->View()->findChild<QDateEdit*>("firstDate");
+    ASSERT_NE(date, nullptr);
+    QScrollArea* pane = nullptr;
+    for (QWidget* above = date->parentWidget(); pane == nullptr; above = above->parentWidget()) {
+        pane = qobject_cast<QScrollArea*>(above);
+    }
+    ASSERT_GT(pane->verticalScrollBar()->maximum(), 0);
+    auto wheel = [&] {
+        QPoint middle = date->rect().center();
+        QWheelEvent turn(middle, date->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(date, &turn);
+    };
+    QDate shown = date->date();
+    frame->View()->ImageList()->setFocus();
+    wheel();
+    EXPECT_EQ(date->date(), shown);
+    EXPECT_GT(pane->verticalScrollBar()->value(), 0);
+    date->setFocus();
+    wheel();
+    EXPECT_NE(date->date(), shown);
 }
 
 TEST_F(MainWindowTest, AnActiveImageIsNeitherDeletedNorUntickedWhileItExports) {
@@ -325,15 +360,24 @@ TEST_F(MainWindowTest, AWriteInTheWeatherFolderUpdatesTheWarning) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !warning->text().isEmpty(); }, 5000));
 }
 
-TEST_F(MainWindowTest, TheTitleNamesTheListFileThatIsSavedTo) {
-    // A list file that is gone: the default list takes its place, in the title and on saving.
-    CSettings::Instance().SetOpenedFile(m_dir.filePath("gone.xml").toStdString());
+TEST_F(MainWindowTest, AListFileThatIsGoneIsToldAndSavedToAgain) {
+    // Not silently the default list in its place: the next save would go elsewhere.
+    std::string defaultList = CSettings::GetProgramDirectory() + "SKV/data/data.xml";
+    std::filesystem::create_directories(CSettings::GetProgramDirectory() + "SKV/data");
+    ProfileList other;
+    other.push_back(std::make_unique<CProfile>("Default image", nullptr));
+    SaveProfilesFile(defaultList, other);
+    std::string gone = m_dir.filePath("gone.xml").toStdString();
+    CSettings::Instance().SetOpenedFile(gone);
     auto frame = openWindow();
-    EXPECT_EQ(frame->windowTitle().toStdString(), "data.xml[*] - Skyvane");
+    EXPECT_THAT(CMessageBox::Shown(), ElementsAre("The file could not be loaded (" + gone + ")"));
+    EXPECT_TRUE(names(*frame).empty());
+    EXPECT_EQ(frame->windowTitle().toStdString(), "gone.xml[*] - Skyvane");
+    EXPECT_EQ(CSettings::Instance().GetOpenedFile(), gone);
     frame->Action(kNewImage)->trigger();
     frame->Action(kSave)->trigger();
-    EXPECT_THAT(readFile(CSettings::GetProgramDirectory() + "SKV/data/data.xml"),
-                HasSubstr("New Image"));
+    EXPECT_THAT(readFile(gone), HasSubstr("New Image"));
+    EXPECT_THAT(readFile(defaultList), HasSubstr("Default image"));
 }
 
 // Last in this file on purpose (gtest runs tests in file order): a window that really closes

@@ -24,6 +24,7 @@
 #include "gui/help.h"
 #include "gui/mainwindow/skyvane_view.h"
 #include "gui/widgets/captions.h"
+#include "gui/widgets/wheel_guard.h"
 #include "weather/weather_data.h"
 
 namespace {
@@ -60,6 +61,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent), m_view(new CSkyvaneView(this)), m_weatherWarning(new QLabel(this)) {
     setWindowIcon(programIcon());
     setCentralWidget(m_view);
+    CWheelGuard::Install();
     resize(812, 578);
     CPoint position = CSettings::Instance().GetWindowPosition();
     move(position.x, position.y);
@@ -294,10 +296,12 @@ void CMainFrame::changeEvent(QEvent* event) {
         CSettings::Instance().SetWindowPosition(CPoint{x(), y()});
     }
     if (UsesTray()) {
-        // Into the tray: hidden, not minimized, once the state change is through.
+        // Into the tray once the state change is through. The window stays minimized while
+        // hidden: clearing the state would map it again, unpainted, before it is hidden.
         QTimer::singleShot(0, this, [this] {
-            hide();
-            setWindowState(windowState() & ~Qt::WindowMinimized);
+            if (isMinimized()) {
+                hide();
+            }
         });
     }
 }

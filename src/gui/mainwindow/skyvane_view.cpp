@@ -255,18 +255,15 @@ void CSkyvaneView::SuspendAll() {
 
 void CSkyvaneView::LoadStartList() {
     std::string opened = CSettings::Instance().GetOpenedFile();
-    std::string path = opened.empty() ? CSettings::GetProgramDirectory() + "SKV/data/data.xml"
-                                      : ProfilesFileToLoad();
-    if (!std::filesystem::exists(path)) {
-        // Nothing to load yet. A named list that is gone gives way to the default one, which
-        // the first save creates; after New there is no list file until Save As.
-        if (!opened.empty()) {
-            CSettings::Instance().SetOpenedFile(path);
-        }
-        emit listFileChanged(QString::fromStdString(CSettings::Instance().GetOpenedFile()));
-        return;
+    std::string defaultList = CSettings::GetProgramDirectory() + "SKV/data/data.xml";
+    std::string path = opened.empty() ? defaultList : opened;
+    // The default list is made by the first save. A list named by the settings that is gone
+    // is told, and the next save writes it again: another list loaded in its place would
+    // take that save.
+    if (path != defaultList || std::filesystem::exists(path)) {
+        LoadFrom(QString::fromStdString(path));
     }
-    LoadFrom(QString::fromStdString(path));
+    emit listFileChanged(QString::fromStdString(CSettings::Instance().GetOpenedFile()));
 }
 
 bool CSkyvaneView::LoadFrom(const QString& path) {
