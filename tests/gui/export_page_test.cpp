@@ -58,7 +58,10 @@ class ExportPageTest : public testing::Test {
 
 TEST_F(ExportPageTest, EmailNeedsAnHourAndRecipientsAreStoredWithSemicolons) {
     EXPECT_FALSE(form().apply->isEnabled());
+    // Each page as tall as it needs: the FTP fields leave no gap of the e-mail page's height.
+    int ftpHeight = form().container->sizeHint().height();
     form().email->click();
+    EXPECT_GT(form().container->sizeHint().height(), ftpHeight + 100);
     // At once and without a message.
     EXPECT_EQ(form().interval->text(), "60");
     EXPECT_TRUE(CMessageBox::Shown().empty());

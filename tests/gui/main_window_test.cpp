@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -22,6 +24,8 @@
 
 #include "base/clock.h"
 #include "base/settings.h"
+#include "gui/exportpage/export_properties.h"
+#include "gui/exportpage/export_subpages.h"
 #include "gui/mainwindow/image_naming.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
@@ -29,6 +33,8 @@
 #include "gui/widgets/message_box.h"
 #include "support/ftp_server.h"
 #include "support/test_files.h"
+#include "ui_export_ftp_properties.h"
+#include "ui_export_properties.h"
 #include "weather/weather_data.h"
 
 namespace {
@@ -190,6 +196,52 @@ TEST_F(MainWindowTest, TheWheelScrollsThePaneAndChangesOnlyTheFocusedField) {
     date->setFocus();
     wheel();
     EXPECT_NE(date->date(), shown);
+}
+
+// Apply and Test stay in sight at the window's first size, and export edits not applied are
+// never lost without a word: another image, a save or closing asks first.
+TEST_F(MainWindowTest, ExportEditsAreAppliedDiscardedOrKeptAsTheUserAnswers) {
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    frame->Action(kNewImage)->trigger();
+    click(*frame, 0, Model::Name);
+    frame->View()->Tabs()->setCurrentIndex(1);
+    CExportProperties* page = frame->View()->ExportPage();
+    QPushButton* apply = page->Form().apply;
+    QLineEdit* server = page->FtpPage()->Form().server;
+    EXPECT_TRUE(apply->isVisible());
+    EXPECT_LE(apply->mapTo(frame.get(), QPoint(0, apply->height())).y(), frame->height());
+    CProfile* first = frame->View()->Model().ProfileAt(0);
+
+    struct Step {
+        QMessageBox::StandardButton answer;
+        int selectedAfter;
+        std::string serverAfter;
+    };
+    for (const Step& step : {Step{QMessageBox::Cancel, 0, ""}, Step{QMessageBox::Discard, 1, ""},
+                             Step{QMessageBox::Apply, 1, "ftp.example.org"}}) {
+        click(*frame, 0, Model::Name);
+        server->setFocus();
+        server->selectAll();
+        QTest::keyClicks(server, "ftp.example.org");
+        CMessageBox::Shown().clear();
+        CMessageBox::AnswerNext(step.answer);
+        click(*frame, 1, Model::Name);
+        EXPECT_THAT(CMessageBox::Shown(),
+                    ElementsAre("The export settings of \"New Image\" were changed but not "
+                                "applied. Apply them before you go on?"));
+        EXPECT_EQ(frame->View()->SelectedProfile(),
+                  frame->View()->Model().ProfileAt(step.selectedAfter));
+        EXPECT_EQ(first->GetServerName(), step.serverAfter);
+        if (step.answer == QMessageBox::Cancel) {
+            EXPECT_EQ(server->text(), "ftp.example.org");  // still there to apply
+        }
+    }
+    click(*frame, 0, Model::Name);
+    QTest::keyClicks(server, "x");
+    CMessageBox::AnswerNext(QMessageBox::Cancel);
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
 }
 
 TEST_F(MainWindowTest, AnActiveImageIsNeitherDeletedNorUntickedWhileItExports) {

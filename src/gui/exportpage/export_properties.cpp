@@ -16,6 +16,7 @@
 namespace {
 
 constexpr unsigned kTextEmailMinimum = 195;
+constexpr unsigned kTextUnappliedExportEdits = 456;
 constexpr int kEmailMinimum = 60;
 
 }  // namespace
@@ -33,8 +34,8 @@ CExportProperties::CExportProperties(QWidget* parent)
       m_ftp(new CExportFtpProperties),
       m_email(new CExportEmailProperties) {
     m_ui->setupUi(this);
-    m_ui->container->addWidget(m_ftp);
-    m_ui->container->addWidget(m_email);
+    m_ui->containerLayout->addWidget(m_ftp);
+    m_ui->containerLayout->addWidget(m_email);
     ApplyCaptions(this);
     QLocale locale = QLocale::system();
     m_ui->firstDate->setDisplayFormat(locale.dateFormat(QLocale::ShortFormat));
@@ -90,8 +91,28 @@ CExportProperties::CExportProperties(QWidget* parent)
 CExportProperties::~CExportProperties() = default;
 
 void CExportProperties::ShowPageOfType() {
-    m_ui->container->setCurrentWidget(m_ui->email->isChecked() ? static_cast<QWidget*>(m_email)
-                                                               : m_ftp);
+    // Only the page of the type is laid out, so that it takes its own height, not the taller's.
+    m_ftp->setVisible(!m_ui->email->isChecked());
+    m_email->setVisible(m_ui->email->isChecked());
+}
+
+bool CExportProperties::ResolveEdits() {
+    if (m_profile == nullptr || !m_ui->apply->isEnabled()) {
+        return true;
+    }
+    switch (CMessageBox::Show(this, LangString(kTextUnappliedExportEdits, {m_profile->GetName()}),
+                              QMessageBox::Question,
+                              QMessageBox::Apply | QMessageBox::Discard | QMessageBox::Cancel)) {
+        case QMessageBox::Apply:
+            Apply();
+            return true;
+        case QMessageBox::Discard:
+            m_profile->SetModified(false);
+            ShowImage(m_profile, m_readOnly);
+            return true;
+        default:
+            return false;
+    }
 }
 
 void CExportProperties::Edited() {

@@ -27,6 +27,10 @@ class CExportProperties : public QWidget {
     void ShowImage(CProfile* profile, bool readOnly);
     // Writes the page into the shown image.
     void Apply();
+    // Edits not applied yet are applied or discarded, as the user answers; false when the user
+    // cancels, so that the image stays shown.
+    bool ResolveEdits();
+    CProfile* Profile() const { return m_profile; }
 
     CExportFtpProperties* FtpPage() const { return m_ftp; }
     CExportEmailProperties* EmailPage() const { return m_email; }

@@ -61,13 +61,10 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     propertiesScroll->setWidget(m_properties);
     propertiesLayout->setContentsMargins(0, 0, 0, 0);
     propertiesLayout->addWidget(propertiesScroll);
+    // The export page scrolls its fields itself, so that Apply and Test stay in sight.
     auto* exportLayout = new QVBoxLayout(m_ui->exportPage);
-    auto* exportScroll = new QScrollArea;
-    exportScroll->setWidgetResizable(true);
-    exportScroll->setFrameShape(QFrame::NoFrame);
-    exportScroll->setWidget(m_export);
     exportLayout->setContentsMargins(0, 0, 0, 0);
-    exportLayout->addWidget(exportScroll);
+    exportLayout->addWidget(m_export);
     connect(m_export, &CExportProperties::applied, this, [this] { SetModified(true); });
     connect(m_export, &CExportProperties::testRequested, this, &CSkyvaneView::TestExport);
     m_model = new CImageListModel(this);
@@ -150,6 +147,17 @@ void CSkyvaneView::TestExport(CProfile* profile) {
 
 void CSkyvaneView::ShowSelected() {
     CProfile* profile = SelectedProfile();
+    CProfile* shown = m_export->Profile();
+    if (m_reverting) {
+        return;
+    }
+    if (shown != nullptr && profile != shown && !m_export->ResolveEdits()) {
+        // Cancelled: the image whose edits are open stays selected.
+        m_reverting = true;
+        SelectRow(m_model->RowOf(shown));
+        m_reverting = false;
+        return;
+    }
     m_canvas->ShowImage(profile, profile != nullptr && profile->GetActive());
     m_export->ShowImage(profile, profile != nullptr && profile->GetActive());
     m_undo.setActiveStack(profile != nullptr ? StackOf(profile) : nullptr);
@@ -341,6 +349,10 @@ void CSkyvaneView::LoadList() {
 }
 
 bool CSkyvaneView::SaveList(const QString& path) {
+    // Export settings still in the page belong in what is saved, or are given up knowingly.
+    if (!m_export->ResolveEdits()) {
+        return false;
+    }
     QString file =
         path.isEmpty() ? QString::fromStdString(CSettings::Instance().GetOpenedFile()) : path;
     if (file.isEmpty()) {

@@ -35,8 +35,9 @@ class CSkyvaneView : public QWidget {
     void DeleteImage();
     void NewList();
     void LoadList();
-    // Saves to path, else to OpenedFile, else asks whether the new images are to be saved;
-    // false when the user cancelled or the save failed (the message was shown).
+    // Settles export edits not applied yet, then saves to path, else to OpenedFile, else asks
+    // whether the new images are to be saved; false when the user cancelled or the save failed
+    // (the message was shown).
     bool SaveList(const QString& path = {});
     bool SaveListAs();
 
@@ -90,4 +91,6 @@ class CSkyvaneView : public QWidget {
     std::map<CProfile*, std::unique_ptr<QUndoStack>> m_stacks;
     std::string m_before;
     bool m_modified = false;
+    // The selection is being put back after a cancelled change of image.
+    bool m_reverting = false;
 };
