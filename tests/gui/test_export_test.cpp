@@ -4,12 +4,14 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "base/settings.h"
@@ -109,13 +111,14 @@ TEST_F(TestExport, AFailureShowsTheStepAndTheServersWordsUntilAbort) {
     CProfile profile("Test", nullptr);
     CExportTestDlg dialog(&profile);
     auto* abort = dialog.findChild<QPushButton*>("abort");
+    auto* errorLabel = dialog.findChild<QLabel*>("error");
     std::string step;
     std::string error;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (abort->isVisible()) {
+        if (!errorLabel->text().isEmpty()) {
             step = dialog.findChild<QLabel*>("step")->text().toStdString();
-            error = dialog.findChild<QLabel*>("error")->text().toStdString();
+            error = errorLabel->text().toStdString();
             dialog.reject();  // Escape: nothing happens
             dialog.close();   // the close box: nothing either
             abort->click();
@@ -126,6 +129,40 @@ TEST_F(TestExport, AFailureShowsTheStepAndTheServersWordsUntilAbort) {
     EXPECT_EQ(step, "Error. Copying image");
     EXPECT_EQ(error.rfind("530", 0), 0u) << error;
     EXPECT_TRUE(m_browser.opened.isEmpty());
+}
+
+// A long error in German is shown whole; a server that never answers can be left at once.
+TEST_F(TestExport, TheErrorIsShownWholeAndAHangingRunCanBeAborted) {
+    CSettings::Instance().SetLangID(1031);
+    CSettings::Instance().SetTestServerName(
+        "ftpes://ein-sehr-langer-rechnername-der-nirgends-aufgeloest-wird.example.invalid");
+    CProfile profile("Test", nullptr);
+    {
+        CExportTestDlg dialog(&profile);
+        auto* error = dialog.findChild<QLabel*>("error");
+        QTimer::singleShot(100, [&] {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !error->text().isEmpty(); }, 20000));
+            QCoreApplication::processEvents();
+            EXPECT_GE(error->width(), error->minimumSizeHint().width());
+            EXPECT_GE(error->height(), error->heightForWidth(error->width()));
+            EXPECT_TRUE(dialog.rect().contains(error->geometry())) << error->text().toStdString();
+            dialog.findChild<QPushButton*>("abort")->click();
+        });
+        dialog.exec();
+    }
+
+    LocalFtpServer silent(0, {"late=60"});
+    CSettings::Instance().SetTestServerName("127.0.0.1:" + std::to_string(silent.Port()));
+    CExportTestDlg dialog(&profile);
+    auto* abort = dialog.findChild<QPushButton*>("abort");
+    QElapsedTimer clock;
+    QTimer::singleShot(1000, [&] {
+        EXPECT_TRUE(abort->isVisible());
+        clock.start();
+        abort->click();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_LT(clock.elapsed(), 3000);
 }
 
 TEST_F(TestExport, ATestServerThatWantsTlsIsReachedByItsPrefix) {

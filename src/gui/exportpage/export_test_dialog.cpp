@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QScreen>
 #include <QStyle>
 #include <QUrl>
 #include <climits>
@@ -60,7 +61,11 @@ void CExportTestDlg::Failed() {
                                                LangString(m_runner->GetCurrentStep())));
     m_ui->animation->hide();
     m_ui->icon->show();
-    m_ui->abort->show();
+    // As large as the text needs, up to most of the screen: a long host name or a German or
+    // French text is not cut off.
+    QRect screen = this->screen()->availableGeometry();
+    m_ui->error->setMaximumWidth(screen.width() * 2 / 3);
+    adjustSize();
 }
 
 bool CExportTestDlg::event(QEvent* event) {

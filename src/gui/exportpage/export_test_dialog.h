@@ -1,5 +1,6 @@
 // The test export's dialog: it runs the export at once, shows each step, opens the uploaded
-// image in the browser on success, and shows the failed step with its error until Abort.
+// image in the browser on success, and shows the failed step with its error until Abort, which
+// also ends a run that hangs.
 #pragma once
 
 #include <QDialog>
