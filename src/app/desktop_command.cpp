@@ -7,6 +7,7 @@
 #include "base/settings.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/single_instance.h"
+#include "gui/widgets/qt_language.h"
 
 int runDesktop(int argc, char** argv, bool minimized) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -28,6 +29,7 @@ int runDesktop(int argc, char** argv, bool minimized) {
         return 1;
     }
     CSettings::Instance().RegisterFirstStart();
+    UseLanguageForQt(CSettings::Instance().GetLangID());
     CMainFrame frame;
     QObject::connect(&instance, &CSingleInstance::activationRequested, &frame,
                      &CMainFrame::BringToFront);

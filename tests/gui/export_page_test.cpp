@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +19,7 @@
 #include "gui/mainwindow/skyvane_view.h"
 #include "gui/widgets/file_dialog.h"
 #include "gui/widgets/message_box.h"
+#include "gui/widgets/qt_language.h"
 #include "profiles/profile.h"
 #include "support/test_files.h"
 #include "ui_export_email_properties.h"
@@ -165,6 +167,27 @@ TEST_F(ExportPageTest, ServerPrefixesAreCheckedAndPassiveModeIsKept) {
     m_page->ShowImage(&m_profile, false);
     EXPECT_TRUE(ftp.passive->isChecked());
     EXPECT_TRUE(mail.plainLogin->isChecked());
+}
+
+// Qt's own buttons and the dates of the page speak the program's language, not the system's.
+TEST(ExportPageLanguage, QtTextsAndDatesFollowTheChosenLanguage) {
+    struct Case {
+        unsigned short langId;
+        const char* cancel;
+        QDate date;
+        const char* shown;
+    };
+    for (const Case& test : {Case{1031, "Abbrechen", {2026, 12, 7}, "07.12.26"},
+                             Case{1036, "Annuler", {2026, 12, 7}, "07/12/2026"},
+                             Case{1033, "Cancel", {2026, 12, 7}, "12/7/26"}}) {
+        UseLanguageForQt(test.langId);
+        QMessageBox box(QMessageBox::Question, "Skyvane", "?", QMessageBox::Cancel);
+        EXPECT_EQ(box.button(QMessageBox::Cancel)->text().remove('&'), test.cancel);
+        CExportProperties page;
+        auto* date = page.findChild<QDateEdit*>("firstDate");
+        date->setDate(test.date);
+        EXPECT_EQ(date->text(), test.shown) << test.langId;
+    }
 }
 
 TEST(ExportPageTestButton, WithoutATestServerItSaysWhereToSetItUp) {

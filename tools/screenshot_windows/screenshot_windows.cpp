@@ -22,6 +22,7 @@
 #include "gui/panes/draw_obj_properties.h"
 #include "gui/widgets/colour_button.h"
 #include "gui/widgets/colour_palette.h"
+#include "gui/widgets/qt_language.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QString folder = argv[1];
+    UseLanguageForQt(CSettings::Instance().GetLangID());
     bool ok = true;
     CMainFrame frame;
     frame.show();

@@ -37,7 +37,7 @@ CExportProperties::CExportProperties(QWidget* parent)
     m_ui->containerLayout->addWidget(m_ftp);
     m_ui->containerLayout->addWidget(m_email);
     ApplyCaptions(this);
-    QLocale locale = QLocale::system();
+    QLocale locale;  // the program's language
     m_ui->firstDate->setDisplayFormat(locale.dateFormat(QLocale::ShortFormat));
     m_ui->firstTime->setDisplayFormat(locale.timeFormat(QLocale::ShortFormat));
     m_dialupAvailable = IsRasInstalled();
@@ -129,7 +129,7 @@ void CExportProperties::ShowNextExport() {
         return;
     }
     QDateTime next = QDateTime::fromSecsSinceEpoch(NextExportTime(*m_profile, Clock::NowSeconds()));
-    m_ui->nextExport->setText(QLocale::system().toString(next, QLocale::ShortFormat));
+    m_ui->nextExport->setText(QLocale().toString(next, QLocale::ShortFormat));
 }
 
 void CExportProperties::ShowImage(CProfile* profile, bool readOnly) {
