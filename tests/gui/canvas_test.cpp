@@ -22,7 +22,6 @@ TEST(TrackerGeometry, HandlesSnappingAspectAndShifting) {
     EXPECT_EQ(RectHandleMask({0, 0, 16, 17}), 0x0Fu | 1u << kLeft | 1u << kRight);
     EXPECT_EQ(RectHandleMask({0, 0, 100, 10}), 0x0Fu | 1u << kTop | 1u << kBottom);
     EXPECT_EQ(RectHandleMask({0, 0, 10, 100}), 0x0Fu | 1u << kLeft | 1u << kRight);
-    EXPECT_EQ(LineHandleMask(), 1u << kTopLeft | 1u << kBottomRight);
     CRect r{10, 10, 110, 60};
     EXPECT_EQ(HandleAt(r, RectHandleMask(r), 50, 30), kInside);
     EXPECT_EQ(HandleAt(r, RectHandleMask(r), 112, 62), kBottomRight);
@@ -50,9 +49,26 @@ TEST(TrackerGeometry, HandlesSnappingAspectAndShifting) {
     EXPECT_EQ(AdjustRect(kBottomLeft, {0, 10, 100, 40}, 2.0), (CRect{40, 10, 100, 40}));
     EXPECT_EQ(AdjustRect(kInside, {0, 10, 100, 40}, 2.0), (CRect{0, 10, 100, 40}));
 
-    // The trackers: a line shows its end points; a picture's drag keeps its ratio.
-    CLineTracker line({10, 10, 110, 11}, CRectTracker::kResizeOutside, false, &drawing, moving);
-    EXPECT_EQ(line.GetHandleMask(), LineHandleMask());
+    // The trackers: a line shows its end points, in whichever direction it runs, and a drag
+    // at a handle moves that end; a picture's drag keeps its ratio.
+    struct LineCase {
+        CRect line;
+        int startCorner, endCorner;
+    };
+    for (const LineCase& test : {LineCase{{10, 10, 110, 60}, kTopLeft, kBottomRight},
+                                 LineCase{{10, 60, 110, 10}, kBottomLeft, kTopRight},
+                                 LineCase{{110, 10, 10, 60}, kTopRight, kBottomLeft},
+                                 LineCase{{110, 60, 10, 10}, kBottomRight, kTopLeft}}) {
+        CLineTracker line(test.line, CRectTracker::kResizeOutside, false, &drawing, moving);
+        EXPECT_EQ(line.GetHandleMask(), 1u << test.startCorner | 1u << test.endCorner);
+        CRect start = HandleSquare(test.line, test.startCorner);
+        CRect end = HandleSquare(test.line, test.endCorner);
+        EXPECT_EQ(line.HitTest(start.left + 1, start.top + 1), kTopLeft);
+        EXPECT_EQ(line.HitTest(end.left + 1, end.top + 1), kBottomRight);
+        CRect moved = line.Track(kTopLeft, test.line, 3, 4, 0);
+        EXPECT_EQ(moved, (CRect{test.line.left + 3, test.line.top + 4, test.line.right,
+                                test.line.bottom}));
+    }
     CRectTracker picture({10, 10, 110, 60}, CRectTracker::kResizeOutside, false, &drawing, moving);
     picture.SetKeepAspect(2.0);
     EXPECT_EQ(picture.Track(kRight, {10, 10, 110, 60}, 20, 0, 10), (CRect{10, 10, 130, 70}));

@@ -21,7 +21,7 @@ class CRectTracker {
     virtual unsigned GetHandleMask() const { return RectHandleMask(m_rect, GetHandleSize()); }
     int GetHandleSize() const { return kHandleSize; }
     // The handle at the point, kInside inside, kNoHandle elsewhere.
-    int HitTest(int x, int y) const { return HandleAt(m_rect, GetHandleMask(), x, y); }
+    virtual int HitTest(int x, int y) const { return HandleAt(m_rect, GetHandleMask(), x, y); }
 
     // Keeps width and height at ratio while resizing (pictures); 0 keeps nothing.
     void SetKeepAspect(double ratio) { m_ratio = ratio; }
@@ -44,5 +44,7 @@ class CRectTracker {
 class CLineTracker : public CRectTracker {
   public:
     using CRectTracker::CRectTracker;
-    unsigned GetHandleMask() const override { return LineHandleMask(); }
+    unsigned GetHandleMask() const override { return LineHandleMask(Rect()); }
+    // kTopLeft for the start, kBottomRight for the end, wherever they lie.
+    int HitTest(int x, int y) const override { return LineHandleAt(Rect(), x, y); }
 };

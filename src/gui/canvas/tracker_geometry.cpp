@@ -17,8 +17,25 @@ unsigned RectHandleMask(const CRect& rect, int handleSize) {
     return mask;
 }
 
-unsigned LineHandleMask() {
-    return 1u << kTopLeft | 1u << kBottomRight;
+int LineEndCorner(const CRect& line, int end) {
+    bool start = end == kTopLeft;
+    bool left = (line.left <= line.right) == start;
+    bool top = (line.top <= line.bottom) == start;
+    return top ? (left ? kTopLeft : kTopRight) : (left ? kBottomLeft : kBottomRight);
+}
+
+unsigned LineHandleMask(const CRect& line) {
+    return 1u << LineEndCorner(line, kTopLeft) | 1u << LineEndCorner(line, kBottomRight);
+}
+
+int LineHandleAt(const CRect& line, int x, int y, int handleSize) {
+    int corner = HandleAt(line, LineHandleMask(line), x, y, handleSize);
+    for (int end : {kTopLeft, kBottomRight}) {
+        if (corner == LineEndCorner(line, end)) {
+            return end;
+        }
+    }
+    return corner;
 }
 
 CRect HandleSquare(const CRect& rect, int handle, int size) {

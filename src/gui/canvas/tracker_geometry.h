@@ -28,8 +28,14 @@ constexpr int kHandleSize = 4;
 // One bit per handle shown: the corners always; top and bottom only when the width exceeds
 // three handle sizes by more than 4 pixels, left and right only when the height does.
 unsigned RectHandleMask(const CRect& rect, int handleSize = kHandleSize);
-// A line shows its two end points only: top-left and bottom-right.
-unsigned LineHandleMask();
+// The corner of the normalized rectangle at an end of a line: end kTopLeft is its start (left,
+// top), end kBottomRight its end (right, bottom), whichever way the line runs.
+int LineEndCorner(const CRect& line, int end);
+// A line shows its two end points only: the corners where they lie.
+unsigned LineHandleMask(const CRect& line);
+// The end of the line (kTopLeft or kBottomRight) whose handle is at the point; kInside or
+// kNoHandle as HandleAt says otherwise.
+int LineHandleAt(const CRect& line, int x, int y, int handleSize = kHandleSize);
 
 // The square of a handle, just outside the normalized rectangle.
 CRect HandleSquare(const CRect& rect, int handle, int handleSize = kHandleSize);
