@@ -56,4 +56,5 @@ enum StringId : unsigned {
     kTextSmtpsGreetingHint = 445,
     kTextNoGreeting = 447,
     kTextClosedWithoutGreeting = 448,
+    kTextWeatherDataCurrent = 470,
 };
