@@ -123,6 +123,13 @@ TEST(FtpHostileServer, FailuresSayWhatHappenedWithoutWaitingOnAStuckServer) {
          "passive port range, is the usual cause\\.\n"
          "Passive mode failed too: 502 Passive mode is not possible here\\.",
          3},
+        {{"noport", "deadpassive"},
+         kImage.size(),
+         {2, 1, 1},
+         "501 Active mode is not possible here\\.\n"
+         "Passive mode failed too: The data connection to port 9 of the server could not be "
+         "made\\.",
+         2},
         {{"late=3"},
          kImage.size(),
          {2, 1, 1},

@@ -19,6 +19,7 @@ A BEHAVIOUR makes the server misbehave as real ones do:
   huge=CMD  answers CMD with a reply line of 1 MiB
   noport    refuses PORT and EPRT, as a server behind a firewall that cannot reach the client
   nopassive refuses PASV and EPSV
+  deadpassive  answers PASV and EPSV with port 9, where nothing listens
   log=FILE  writes "connect" for each new control connection and each command it receives
             ("PASS" without the password) into FILE
   cert=PEM key=PEM  requires TLS (AUTH TLS) on the control and the data connections, with
@@ -123,6 +124,10 @@ def make_handler(behaviours):
         def _make_epasv(self, extmode=False):
             if "nopassive" in settings:
                 self.respond("502 Passive mode is not possible here.")
+                return
+            if "deadpassive" in settings:
+                self.respond("229 Entering extended passive mode (|||9|)." if extmode else
+                             "227 Entering passive mode (127,0,0,1,0,9).")
                 return
             super()._make_epasv(extmode)
 
