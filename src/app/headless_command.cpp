@@ -47,9 +47,7 @@ class CHeadlessView : public QObject {
         switch (message->message) {
             case kWeatherFileChanged:
                 CWeatherData::Instance().Reload();
-                if (CWeatherData::Instance().IsOutdated()) {
-                    runLog("%s", LangString(kTextWeatherDataOutdated).c_str());
-                }
+                LogStaleness();
                 break;
             case kExportStarted:
                 runLog("Export of \"%s\" started", profile->GetName().c_str());
@@ -66,6 +64,22 @@ class CHeadlessView : public QObject {
         }
         return true;
     }
+
+    // Writes the warning when the readings become stale and a line when they are current
+    // again, not at every reload: another program writing in the folder every second would
+    // otherwise fill the journal for as long as the station is down.
+    void LogStaleness() {
+        bool outdated = CWeatherData::Instance().IsOutdated();
+        if (outdated != m_outdated) {
+            m_outdated = outdated;
+            runLog(
+                "%s",
+                LangString(outdated ? kTextWeatherDataOutdated : kTextWeatherDataCurrent).c_str());
+        }
+    }
+
+  private:
+    bool m_outdated = false;
 };
 
 std::string directoryOf(const std::string& path) {
@@ -124,9 +138,7 @@ int runHeadless(const QStringList& arguments) {
     if (!weatherFolder.empty()) {
         watcher.Start(&view, kWeatherFileChanged, weatherFolder);
     }
-    if (CWeatherData::Instance().IsOutdated()) {
-        runLog("%s", LangString(kTextWeatherDataOutdated).c_str());
-    }
+    view.LogStaleness();
 
     CStopSignals stop([&] { QCoreApplication::exit(shutDown(profiles, watcher) ? 0 : 1); });
     if (!stop.IsWatching()) {

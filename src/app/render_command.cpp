@@ -44,8 +44,9 @@ int render(const CommandOptions& options) {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable()) {
         throw std::runtime_error("Cannot write into the output folder " + folder.toStdString());
     }
-    // The images are still written, with what readings there are.
-    useWeatherFile("render", options);
+    // The images are still written, showing the layout with what readings there are; the exit
+    // code still tells a script that the readings were missing.
+    bool readings = useWeatherFile("render", options);
     ProfileList profiles = loadImageList(options);
     auto image = options.find("--image");
     bool found = false;
@@ -61,7 +62,7 @@ int render(const CommandOptions& options) {
         throw std::runtime_error("No image named \"" + image->second + "\" in " +
                                  CSettings::Instance().GetOpenedFile());
     }
-    return allWritten ? 0 : 1;
+    return allWritten && readings ? 0 : 1;
 }
 
 }  // namespace

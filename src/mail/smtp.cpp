@@ -336,8 +336,9 @@ int CSmtp::SendCommand(const char* command) {
         m_lastResponse.assign(reply, strnlen(reply, received));
         if (received >= sizeof reply - 1) {
             std::string quoted = quotedStart(m_lastResponse);
-            m_failure = m_verb.empty() ? LangString(kTextGreetingTooLong, {quoted})
-                                       : LangString(kTextReplyTooLong, {m_verb, quoted});
+            m_failure = (m_verb.empty() ? LangString(kTextGreetingTooLong)
+                                        : LangString(kTextReplyTooLong, {m_verb})) +
+                        " " + quoted;
         }
         return -1;
     }

@@ -8,6 +8,7 @@
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 #include "diag/log.h"
+#include "net/ftp_data_port.h"
 #include "net/tls_trust.h"
 #include "net/upload_source.h"
 
@@ -69,6 +70,15 @@ CURLSH* tlsSessions() {
     return share;
 }
 
+// Sizes in a text: whole KiB, the part sent rounded down and the whole rounded up, so that an
+// unfinished transfer never reads as a finished one.
+std::string kibibytes(curl_off_t bytes, bool roundUp) {
+    return LangString(kTextKibibytes, {std::to_string((bytes + (roundUp ? 1023 : 0)) / 1024)});
+}
+
+// curl reads on past a reply line longer than this, keeps its start and fails on the rest.
+constexpr curl_off_t kLongestReply = 16 * 1024;
+
 }  // namespace
 
 CInternetException::CInternetException(int code, const std::string& message) : CWin32Exception(0) {
@@ -121,10 +131,28 @@ CFtpConnection::~CFtpConnection() {
 }
 
 void CFtpConnection::Close() {
-    if (m_curl != nullptr) {
-        curl_easy_cleanup(m_curl);
-        m_curl = nullptr;
+    if (m_curl == nullptr) {
+        return;
     }
+    // The watch ended the last operation: the server has just shown that it is stuck, or the
+    // export is to end at once; neither waits for the reply to a QUIT.
+    if (m_watch.GetEnding() != CTransferWatch::Ending::None) {
+        Abandon();
+        return;
+    }
+    curl_easy_cleanup(m_curl);
+    m_curl = nullptr;
+}
+
+void CFtpConnection::Abandon() {
+    curl_socket_t control = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &control) == CURLE_OK &&
+        control != CURL_SOCKET_BAD) {
+        // curl still closes it; shut, its QUIT fails at once instead of waiting for a reply.
+        shutdown(control, SHUT_RDWR);
+    }
+    curl_easy_cleanup(m_curl);
+    m_curl = nullptr;
 }
 
 void CFtpReplyReader::Feed(const char* data, size_t size) {
@@ -152,9 +180,13 @@ int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, 
         connection->m_watch.Touch();
         std::string_view line(data, size);
         connection->m_lastCommand = line.substr(0, line.find_first_of(" \r\n"));
+        if (line.starts_with("PORT ") || line.starts_with("EPRT ")) {
+            connection->m_activePort = DataPort(line);
+        }
     } else if (type == CURLINFO_HEADER_IN) {
         connection->m_watch.Touch();
         connection->m_replies.Feed(data, size);
+        connection->m_replyBytes += size;
         // "125" and "150" open a transfer; any final reply ends it.
         connection->m_transferring = size > 0 && data[0] == '1';
     }
@@ -165,6 +197,8 @@ void CFtpConnection::Prepare(const std::string& name) {
     curl_easy_reset(m_curl);
     m_replies.Clear();
     m_transferring = false;
+    m_storing = false;
+    m_replyBytes = 0;
     m_errorText[0] = '\0';
     m_watch.Restart();
     std::string url = m_base + m_directory;
@@ -237,8 +271,21 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
         return error(LangString(kTextExportStopped));
     }
     if (m_watch.GetEnding() == CTransferWatch::Ending::Stalled) {
-        return error(m_transferring ? LangString(kTextTransferStalled, {stall})
-                                    : LangString(kTextNoAnswer, {m_lastCommand, stall}));
+        if (!m_transferring) {
+            return error(LangString(kTextNoAnswer, {m_lastCommand, stall}));
+        }
+        if (!m_storing) {
+            return error(LangString(kTextTransferStalled, {stall}));
+        }
+        curl_off_t sent = 0;
+        curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+        auto size = static_cast<curl_off_t>(m_storeSize);
+        // Everything sent and no word from the server: the bytes may still sit in its buffers.
+        if (sent >= size) {
+            return error(LangString(kTextUploadNotConfirmed, {kibibytes(size, true), stall}));
+        }
+        return error(LangString(kTextTransferStalledAfter,
+                                {stall, kibibytes(sent, false), kibibytes(size, true)}));
     }
     if (code == CURLE_USE_SSL_FAILED) {
         return error(LangString(kTextAuthTlsRefused, {m_replies.LastReply()}));
@@ -261,17 +308,20 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
             return TlsError(code);
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_CONNECT:
-            return error(LangString(kTextCouldNotConnect) + " (" + m_server + ":" +
-                         std::to_string(m_port) + ")");
         case CURLE_OPERATION_TIMEDOUT:
-            if (m_lastCommand.empty()) {
+            // After a 227 or 229 it was the data connection to the port the reply named.
+            if (int port = DataPort(m_replies.LastReply()); port != 0) {
+                return error(LangString(kTextPassiveDataConnectionFailed, {std::to_string(port)}));
+            }
+            if (code != CURLE_OPERATION_TIMEDOUT || m_lastCommand.empty()) {
                 return error(LangString(kTextCouldNotConnect) + " (" + m_server + ":" +
                              std::to_string(m_port) + ")");
             }
             return error(LangString(kTextNoAnswer, {m_lastCommand, stall}));
         case CURLE_FTP_ACCEPT_TIMEOUT:
             return error(
-                LangString(kTextNoDataConnection, {std::to_string(m_limits.acceptSeconds)}));
+                LangString(kTextDataConnectionNeverMade,
+                           {std::to_string(m_activePort), std::to_string(m_limits.acceptSeconds)}));
         case CURLE_FTP_ACCEPT_FAILED:
         case CURLE_FTP_PORT_FAILED:
         case CURLE_FTP_CANT_GET_HOST:
@@ -283,9 +333,16 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
         case CURLE_GOT_NOTHING:
         case CURLE_PARTIAL_FILE:
         case CURLE_UPLOAD_FAILED:
-        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_WEIRD_SERVER_REPLY: {
+            // curl counts every reply byte it read, but hands on only whole lines.
+            long replyBytes = 0;
+            curl_easy_getinfo(m_curl, CURLINFO_HEADER_SIZE, &replyBytes);
+            if (replyBytes - static_cast<curl_off_t>(m_replyBytes) > kLongestReply) {
+                return error(LangString(kTextReplyTooLong, {m_lastCommand}));
+            }
             return error(m_transferring ? LangString(kTextClosedDuringTransfer)
                                         : LangString(kTextClosedAfter, {m_lastCommand}));
+        }
         default:
             // Never the error buffer: active mode leaves a stray line there on every transfer.
             return error(curl_easy_strerror(code));
@@ -388,20 +445,40 @@ void CFtpConnection::Store(const std::string& name, const unsigned char* data, s
     // Behind a router the server often cannot reach us: the same upload goes passive then.
     bool activeFailed = result == CURLE_FTP_PORT_FAILED || result == CURLE_FTP_ACCEPT_FAILED ||
                         result == CURLE_FTP_ACCEPT_TIMEOUT;
-    if (activeFailed && !m_passive && m_watch.GetEnding() == CTransferWatch::Ending::None) {
-        LogMessage(Info, "[CFtpConnection::Store] Active mode failed (%s); trying passive mode.",
-                   LastError(result).GetMessage().c_str());
-        m_passive = true;
-        result = StoreOnce(name, data, size);
+    if (!activeFailed || m_passive || m_watch.GetEnding() != CTransferWatch::Ending::None) {
+        if (result != CURLE_OK) {
+            throw LastError(result);
+        }
+        return;
     }
+    CInternetException active = LastError(result);
+    LogMessage(Info, "[CFtpConnection::Store] Active mode failed (%s); trying passive mode.",
+               active.GetMessage().c_str());
+    m_passive = true;
+    // A server that never connected may still be trying, answering nothing meanwhile; one that
+    // refused did answer, and its connection goes on.
+    if (result == CURLE_FTP_ACCEPT_TIMEOUT) {
+        Abandon();
+        m_curl = curl_easy_init();
+        if (m_curl == nullptr) {
+            throw active;
+        }
+    }
+    result = StoreOnce(name, data, size);
     if (result != CURLE_OK) {
-        throw LastError(result);
+        // The active mode's failure is the one to fix; the passive one tells what else failed.
+        throw CInternetException(
+            active.GetCode(),
+            active.GetMessage() + "\n" +
+                LangString(kTextPassiveFailedToo, {LastError(result).GetMessage()}));
     }
 }
 
 CURLcode CFtpConnection::StoreOnce(const std::string& name, const unsigned char* data,
                                    size_t size) {
     Prepare(name);
+    m_storing = true;
+    m_storeSize = size;
     UploadSource upload{data, size};
     curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(m_curl, CURLOPT_TRANSFERTEXT, 0L);

@@ -85,8 +85,10 @@ class CFtpConnection : public CInternetConnection {
     // A file stored in binary under name when it is closed.
     std::unique_ptr<CInternetFile> OpenFile(const std::string& name);
 
-    // Stores bytes under name, in passive mode when the active data connection cannot be made;
-    // CInternetException unless the server confirmed the transfer.
+    // Stores bytes under name, in passive mode when the active data connection cannot be made
+    // (on a new control connection when the server may be stuck waiting for it);
+    // CInternetException unless the server confirmed the transfer, with the active mode's
+    // failure first.
     void Store(const std::string& name, const unsigned char* data, size_t size);
 
     // The exception for the last failed operation: the server's refusal in its own words,
@@ -101,6 +103,9 @@ class CFtpConnection : public CInternetConnection {
     // One STOR of the bytes under name in the current mode.
     CURLcode StoreOnce(const std::string& name, const unsigned char* data, size_t size);
     CURLcode Perform(curl_slist* commands = nullptr);
+    // Drops the control connection without QUIT, which a server that stopped answering would
+    // keep waiting for the whole reply time.
+    void Abandon();
     // The error of a failed TLS handshake or certificate check.
     CInternetException TlsError(CURLcode code) const;
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
@@ -116,7 +121,11 @@ class CFtpConnection : public CInternetConnection {
     CTransferWatch m_watch;
     CFtpReplyReader m_replies;
     std::string m_lastCommand;
+    int m_activePort = 0;  // offered by the last PORT or EPRT
     bool m_transferring = false;
+    bool m_storing = false;
+    size_t m_storeSize = 0;
+    size_t m_replyBytes = 0;  // of the replies curl handed on whole
     // Read only for TLS failures: in active mode curl leaves a stray line here on every transfer.
     char m_errorText[CURL_ERROR_SIZE] = {};
 };

@@ -32,6 +32,10 @@ check "values with an empty weather file exits 1 and names the file" \
     "[ $? -eq 1 ] && grep -q '$scratch/empty.lst' '$scratch/err' && grep -q -- '--weather FILE' '$scratch/err' && [ ! -s '$scratch/out.txt' ]"
 "$program" values --weather "$examples/currdat.lst" > "$scratch/out.txt" 2> "$scratch/err"
 check "values prints readings and no diagnostics" "[ $? -eq 0 ] && [ ! -s '$scratch/err' ] && ! grep -q '<info>' '$scratch/out.txt'"
+"$program" render --profiles "$examples/data.xml" --weather "$scratch/empty.lst" --image Banner \
+    --out "$scratch/blank" > /dev/null 2> "$scratch/err"
+check "render with an empty weather file exits 1, names the file and still writes the image" \
+    "[ $? -eq 1 ] && grep -q 'empty.lst cannot be read' '$scratch/err' && [ -s '$scratch/blank/Banner.jpg' ]"
 
 # Names that collide as file names, twice the same name, and a name too long for a file.
 long=$(printf 'L%.0s' $(seq 1 300))
@@ -99,6 +103,27 @@ check "a headless run registers nothing with the session" \
     "[ ! -e '$scratch/config/autostart' ] && ! grep -q StartAutomatically '$scratch/config/Quillonsoft/Skyvane.conf'"
 check "shutdown saved the list with the times of the exports" \
     "grep -q 'Shutting down' '$scratch/headless.log' && grep -q 'laststarttime=\"[0-9]' '$scratch/list/data.xml'"
+
+# Stale readings in a folder that another program writes every 100 ms: the warning once, and
+# once the line that they are current again when fresh readings arrive.
+mkdir -p "$scratch/busy"
+sed -e 's/active="true"/active="false"/g' "$examples/data.xml" > "$scratch/busy/data.xml"
+stamp() { sed -e "s/^last_actualisation = .*/last_actualisation = $1/" "$examples/currdat.lst"; }
+stamp 3900000000 > "$scratch/busy/currdat.lst"
+"$program" --headless --profiles "$scratch/busy/data.xml" --weather "$scratch/busy/currdat.lst" \
+    > "$scratch/busy.log" 2>/dev/null &
+pid=$!
+busy() { for _ in $(seq 1 35); do date +%N > "$scratch/busy/other.txt"; sleep 0.1; done; }
+busy
+# The station program's time stamp for now.
+stamp $(($(date +%s) + 2208988784)) > "$scratch/busy/currdat.lst"
+busy
+kill -TERM "$pid"
+wait "$pid"
+check "stale readings are warned about once" \
+    "[ \$(grep -c 'The weather data is older than 1 day' '$scratch/busy.log') -eq 1 ]"
+check "fresh readings are reported once as current again" \
+    "[ \$(grep -c 'The weather data is current again' '$scratch/busy.log') -eq 1 ]"
 
 # The desktop program ended by the session (SIGTERM) closes as the user would: the list is saved.
 cp "$scratch/list/data.xml" "$scratch/list/desktop.xml"

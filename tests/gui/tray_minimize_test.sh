@@ -40,6 +40,19 @@ mapped() {
         sleep 0.1
     done
 }
+# Waits up to ten seconds for the command to succeed.
+eventually() {
+    for _ in $(seq 1 100); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# No main window on screen, and none comes back within a second (an unpainted one would).
+none_shown() {
+    eventually "[ -z \"\$(xdotool search --onlyvisible --name 'data.xml.* - Skyvane')\" ]" &&
+        sleep 1 && [ -z "$(xdotool search --onlyvisible --name 'data.xml.* - Skyvane')" ]
+}
 # Whether the window shows more than one colour: an unpainted window is all black.
 painted() {
     xwd -silent -id "$1" | /usr/bin/python3 -c '
@@ -59,22 +72,19 @@ in_tray() {
 first=$!
 window=$(mapped)
 check "the window opens" "[ -n '$window' ]" || cat "$scratch/desktop.log"
-check "its icon is in the tray" "in_tray"
+check "its icon is in the tray" "eventually in_tray"
 for attempt in 1 2 3; do
     xdotool windowminimize "$window"
-    sleep 1.5
-    check "minimized ($attempt), no window is left on screen" "[ -z \"\$(xdotool search --onlyvisible --name 'data.xml.* - Skyvane')\" ]"
+    check "minimized ($attempt), no window is left on screen" "none_shown"
     check "minimized ($attempt), the tray icon stays" "in_tray"
     "$program" > /dev/null 2>&1
     window=$(mapped)
     check "a second start brings it back ($attempt)" "[ -n '$window' ]"
-    sleep 1
-    check "and painted ($attempt)" "painted '$window'"
+    check "and painted ($attempt)" "eventually \"painted '$window'\""
 done
 kill -TERM "$first"
 wait "$first"
 "$program" -minimized > /dev/null 2>&1 &
-sleep 3
-check "-minimized shows no window" "[ -z \"\$(xdotool search --onlyvisible --name 'data.xml.* - Skyvane')\" ]"
-check "-minimized puts the icon in the tray" "in_tray"
+check "-minimized puts the icon in the tray" "eventually in_tray"
+check "-minimized shows no window" "none_shown"
 report

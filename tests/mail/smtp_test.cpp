@@ -148,11 +148,10 @@ TEST(Smtp, DeadAndSilentServers) {
     const std::string endless = std::string(2048, 'x') + "\r\n250 ok\r\n";
     for (const auto& [script, text] : std::vector<std::pair<Steps, std::string>>{
              {{{"", {"220-" + endless}}},
-              "The server's greeting was not understood (it is too "
-              "long): 220-" +
+              "The server's greeting was not understood (too long). 220-" +
                   std::string(56, 'x') + "..."},
              {{kGreeting, {"EHLO", {"250-" + endless}}},
-              "The server's reply to EHLO was not understood (it is too long): 250-" +
+              "The server's reply to EHLO was not understood (too long). 250-" +
                   std::string(56, 'x') + "..."}}) {
         ScriptedSmtpServer server(script);
         RecordingSmtp smtp;

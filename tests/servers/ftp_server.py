@@ -8,13 +8,18 @@ delete but not rename, "tenant" with every right in ROOT/home/tenant, which is i
 
 A BEHAVIOUR makes the server misbehave as real ones do:
   slow=N    reads uploads at N bytes per second
-  stall=N   stops reading an upload after N bytes and never answers about it
+  stall=N   stops reading an upload after N bytes and answers nothing more on that control
+            connection, as a server that hangs does
   drop      closes the control connection right after "150" for an upload
-  nodata    accepts PORT and EPRT but never opens the data connection
+  nodata    accepts PORT and EPRT but never opens the data connection, and once a transfer
+            waits for it answers nothing more on that control connection, as a server stuck in
+            its connect does
   late=S    sends every reply after the greeting S seconds late
   nosize    does not know the SIZE command
+  huge=CMD  answers CMD with a reply line of 1 MiB
   noport    refuses PORT and EPRT, as a server behind a firewall that cannot reach the client
   nopassive refuses PASV and EPSV
+  deadpassive  answers PASV and EPSV with port 9, where nothing listens
   log=FILE  writes "connect" for each new control connection and each command it receives
             ("PASS" without the password) into FILE
   cert=PEM key=PEM  requires TLS (AUTH TLS) on the control and the data connections, with
@@ -40,11 +45,16 @@ def make_handler(behaviours):
     settings = dict(b.split("=", 1) if "=" in b else (b, "") for b in behaviours)
 
     class StallingDTPHandler(ThrottledDTPHandler):
+        def __init__(self, sock, cmd_channel):
+            super().__init__(sock, cmd_channel)
+            self.ac_in_buffer_size = min(self.ac_in_buffer_size, int(settings["stall"]))
+
         def handle_read(self):
-            limit = int(settings["stall"])
-            if self.tot_bytes_received >= limit:
-                # Reads nothing more, so the client's window fills and the transfer stops.
-                self.receive = False
+            if self.tot_bytes_received >= int(settings["stall"]):
+                # Out of the loop: nothing more is read, so the client's window fills and the
+                # transfer stops, and not even the client's close is noticed.
+                self.del_channel()
+                self.cmd_channel.stuck = True
                 return
             super().handle_read()
 
@@ -79,11 +89,18 @@ def make_handler(behaviours):
                 self.secure_connection(self.ssl_context)
             super().handle()
 
+        stuck = False
+
         def on_connect(self):
             self.log_line("connect")
 
         def pre_process_command(self, line, cmd, arg):
             self.log_line("PASS" if cmd == "PASS" else line)
+            if self.stuck or ("nodata" in settings and self._in_dtp_queue is not None):
+                return
+            if settings.get("huge") == cmd:
+                self.respond("331 " + "x" * (1024 * 1024))
+                return
             super().pre_process_command(line, cmd, arg)
 
         @staticmethod
@@ -108,6 +125,10 @@ def make_handler(behaviours):
         def _make_epasv(self, extmode=False):
             if "nopassive" in settings:
                 self.respond("502 Passive mode is not possible here.")
+                return
+            if "deadpassive" in settings:
+                self.respond("229 Entering extended passive mode (|||9|)." if extmode else
+                             "227 Entering passive mode (127,0,0,1,0,9).")
                 return
             super()._make_epasv(extmode)
 
