@@ -46,8 +46,8 @@ using Names = std::vector<std::string>;
 using Model = CImageListModel;
 
 // Menu commands by their string ids.
-constexpr unsigned kNewList = 249, kLoadList = 250, kSave = 57603, kMinimize = 273, kNewImage = 238,
-                   kDeleteImage = 221;
+constexpr unsigned kNewList = 249, kLoadList = 250, kSave = 57603, kSaveAs = 246, kMinimize = 273,
+                   kNewImage = 238, kDeleteImage = 221;
 
 // A weather file with readings of unixSeconds (the file counts seconds from 1900, less 16).
 std::string weatherAt(std::int64_t unixSeconds) {
@@ -133,39 +133,54 @@ TEST_F(MainWindowTest, NewDeleteAndSaveMarkAndClearTheModifiedList) {
     auto frame = openWindow();
     QAction* save = frame->Action(kSave);
     EXPECT_EQ(frame->windowTitle().toStdString(), "images.xml[*] - Skyvane");
-    EXPECT_FALSE(frame->isWindowModified() || save->isEnabled());
+    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_FALSE(frame->Action(kDeleteImage)->isEnabled());  // nothing to delete
     for (int i = 0; i < 3; ++i) {
         frame->Action(kNewImage)->trigger();
     }
+    EXPECT_TRUE(frame->Action(kDeleteImage)->isEnabled());
     EXPECT_EQ(names(*frame), (Names{"New Image", "New Image (1)", "New Image (2)"}));
     EXPECT_EQ(frame->View()->SelectedProfile()->GetName(), "New Image (2)");
     EXPECT_EQ(text(*frame, 2, Model::Status), "Deactivated");
-    EXPECT_TRUE(frame->isWindowModified() && save->isEnabled());
+    EXPECT_TRUE(frame->isWindowModified());
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_THAT(readFile(m_list), HasSubstr("name=\"New Image (2)\""));
+    // Save stays at hand: a list removed behind the program's back is written again.
+    std::filesystem::remove(m_list);
+    EXPECT_TRUE(save->isEnabled());
     save->trigger();
-    EXPECT_FALSE(frame->isWindowModified() || save->isEnabled());
     EXPECT_THAT(readFile(m_list), HasSubstr("name=\"New Image (2)\""));
 
+    // Delete in the image list asks, then deletes the selected image.
     click(*frame, 1, Model::Name);
     ASSERT_EQ(frame->View()->SelectedProfile()->GetName(), "New Image (1)");
     CMessageBox::AnswerNext(QMessageBox::No);
-    frame->Action(kDeleteImage)->trigger();
+    QTest::keyClick(frame->View()->ImageList(), Qt::Key_Delete);
     EXPECT_EQ(names(*frame).size(), 3u);
-    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(frame->isWindowModified());
     CMessageBox::AnswerNext(QMessageBox::Yes);
-    frame->Action(kDeleteImage)->trigger();
+    QTest::keyClick(frame->View()->ImageList(), Qt::Key_Delete);
     EXPECT_THAT(CMessageBox::Shown(), ElementsAre("Do you really want to delete the image?",
                                                   "Do you really want to delete the image?"));
     EXPECT_EQ(names(*frame), (Names{"New Image", "New Image (2)"}));
-    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(frame->isWindowModified());
 
     // "New" by its shortcut takes the freed name again; the saved list loads in that order.
-    frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
     save->trigger();
     frame = openWindow();
     EXPECT_EQ(names(*frame), (Names{"New Image", "New Image (2)", "New Image (1)"}));
-    EXPECT_FALSE(frame->Action(kSave)->isEnabled());
+    EXPECT_FALSE(frame->isWindowModified());
+
+    // Save As without an extension writes a list file all the same.
+    std::string typed = m_dir.filePath("second").toStdString();
+    CFileDialog::AnswerNext(QString::fromStdString(typed));
+    frame->Action(kSaveAs)->trigger();
+    EXPECT_TRUE(std::filesystem::exists(typed + ".xml"));
+    EXPECT_EQ(CSettings::Instance().GetOpenedFile(), typed + ".xml");
 }
 
 // Scrolling a pane over its fields leaves them as they were; a field with the focus takes the

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QTableView>
 #include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -84,6 +85,7 @@ CMainFrame::~CMainFrame() {
     m_watcher.Stop();
     // The view outlives this body and clears its canvas: nothing of it may reach back here.
     disconnect(m_view->Canvas(), nullptr, this, nullptr);
+    disconnect(&m_view->Model(), nullptr, this, nullptr);
 }
 
 QAction* CMainFrame::Action(unsigned id) const {
@@ -112,6 +114,19 @@ void CMainFrame::BuildMenus() {
         }
     }
     Action(238)->setShortcut(QKeySequence("Ctrl+N"));
+    Action(250)->setShortcut(QKeySequence::Open);
+    Action(57603)->setShortcut(QKeySequence::Save);
+    Action(193)->setShortcut(QKeySequence::HelpContents);
+    // Delete in the image list deletes the image; on the canvas it deletes the element.
+    Action(221)->setShortcut(QKeySequence::Delete);
+    Action(221)->setShortcutContext(Qt::WidgetShortcut);
+    m_view->ImageList()->addAction(Action(221));
+    auto updateDelete = [this] { Action(221)->setEnabled(m_view->Model().rowCount() > 0); };
+    for (auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(&m_view->Model(), changed, this, updateDelete);
+    }
+    connect(&m_view->Model(), &QAbstractItemModel::modelReset, this, updateDelete);
+    updateDelete();
     Action(249)->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     Action(250)->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     Action(57603)->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
@@ -251,8 +266,8 @@ void CMainFrame::UpdateWeatherWarning() {
 void CMainFrame::UpdateTitle() {
     QString name = m_listFile.isEmpty() ? QString() : QFileInfo(m_listFile).fileName();
     setWindowTitle(name.isEmpty() ? "Skyvane[*]" : name + "[*] - Skyvane");
+    // Save stays enabled: a list removed behind the program's back can be written again.
     setWindowModified(m_view->IsModified());
-    Action(57603)->setEnabled(m_view->IsModified());
 }
 
 void CMainFrame::ApplySettings() {

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -383,6 +384,10 @@ bool CSkyvaneView::SaveList(const QString& path) {
 bool CSkyvaneView::SaveListAs() {
     QString path = CFileDialog::GetSaveFileName(
         this, QString::fromStdString(CSettings::Instance().GetOpenedFile()), xmlFilter());
+    // A name typed without an extension is a list all the same.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+        path += ".xml";
+    }
     return !path.isEmpty() && SaveList(path);
 }
 

@@ -8,7 +8,8 @@ QString CFileDialog::GetOpenFileName(QWidget* parent, const QString& start, cons
         Answers().pop_front();
         return answer;
     }
-    return QFileDialog::getOpenFileName(parent, "Skyvane", start, filter);
+    // Without a caption of its own the dialog says "Open", in the program's language.
+    return QFileDialog::getOpenFileName(parent, QString(), start, filter);
 }
 
 QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& start, const QString& filter) {
@@ -17,7 +18,7 @@ QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& start, cons
         Answers().pop_front();
         return answer;
     }
-    return QFileDialog::getSaveFileName(parent, "Skyvane", start, filter);
+    return QFileDialog::getSaveFileName(parent, QString(), start, filter);
 }
 
 void CFileDialog::AnswerNext(const QString& fileName) {
