@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimeEdit>
 
+#include "base/clock.h"
 #include "base/settings.h"
 #include "gui/exportpage/export_properties.h"
 #include "gui/exportpage/export_subpages.h"
@@ -167,6 +168,19 @@ TEST_F(ExportPageTest, ServerPrefixesAreCheckedAndPassiveModeIsKept) {
     m_page->ShowImage(&m_profile, false);
     EXPECT_TRUE(ftp.passive->isChecked());
     EXPECT_TRUE(mail.plainLogin->isChecked());
+}
+
+TEST_F(ExportPageTest, TheNextExportFollowsTheClock) {
+    Clock::SetFake(std::chrono::system_clock::from_time_t(1796558400));
+    m_profile.SetFirstStartDateTime(1796558400 - 3600);  // passed: the next export is now
+    m_page->ShowImage(&m_profile, false);
+    QString shown = form().nextExport->text();
+    Clock::Advance(std::chrono::minutes(5));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form().nextExport->text() != shown; }, 3000));
+    EXPECT_EQ(form().nextExport->text(),
+              QLocale().toString(QDateTime::fromSecsSinceEpoch(1796558400 + 300),
+                                 QLocale::ShortFormat));
+    Clock::UseSystem();
 }
 
 // Qt's own buttons and the dates of the page speak the program's language, not the system's.

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QTimer>
 
 #include "base/clock.h"
 #include "base/lang_string.h"
@@ -79,6 +80,10 @@ CExportProperties::CExportProperties(QWidget* parent)
             Edited();
         });
     }
+    // "Next export" follows the schedule and the clock.
+    auto* tick = new QTimer(this);
+    connect(tick, &QTimer::timeout, this, &CExportProperties::ShowNextExport);
+    tick->start(1000);
     connect(m_ui->apply, &QPushButton::clicked, this, &CExportProperties::Apply);
     connect(m_ui->test, &QPushButton::clicked, this, [this] {
         if (m_profile != nullptr) {
