@@ -61,6 +61,7 @@ enum StringId : unsigned {
     kTextLoginRefused = 452,
     kTextGreetingTooLong = 454,
     kTextAllowPlainLogin = 455,
+    kTextWeatherFileMissing = 457,
     kTextWeatherDataCurrent = 470,
     kTextTransferStalledAfter = 471,
     kTextUploadNotConfirmed = 472,

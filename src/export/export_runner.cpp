@@ -86,7 +86,7 @@ void CExportRunner::Run() {
     try {
         BeginStep(kStepLoadingWeatherData);
         if (!ReloadWeatherData()) {
-            throw std::runtime_error(LangString(kTextCouldNotParseWeatherData));
+            throw std::runtime_error(WeatherFileProblem());
         }
         CheckStop();
         BeginStep(kStepCheckingDialup);

@@ -1,7 +1,11 @@
 #include "weather/weather_data.h"
 
+#include <filesystem>
+
 #include "base/clock.h"
+#include "base/lang_string.h"
 #include "base/settings.h"
+#include "base/string_ids.h"
 
 namespace {
 
@@ -89,4 +93,21 @@ unsigned stateTextId(WeatherStateKind kind, int value) {
             return value == 1 ? 178 : 0;
     }
     return 0;
+}
+
+std::string WeatherFileProblem() {
+    std::string path = CSettings::Instance().GetWeatherFilePath();
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        return LangString(kTextWeatherFileMissing, {path});
+    }
+    return LangString(kTextCouldNotParseWeatherData) + " (" + path + ")";
+}
+
+std::string WeatherFileWarning() {
+    std::error_code ignored;
+    if (!std::filesystem::exists(CSettings::Instance().GetWeatherFilePath(), ignored)) {
+        return WeatherFileProblem();
+    }
+    return CWeatherData::Instance().IsOutdated() ? LangString(kTextWeatherDataOutdated) : "";
 }

@@ -68,5 +68,12 @@ class CWeatherData : private CDataFile {
     mutable std::mutex m_lock;
 };
 
+// Why the weather data file the settings name gave no readings, with its path: it is missing,
+// or it cannot be read or holds none.
+std::string WeatherFileProblem();
+// The warning for the status bar: the file is missing, or its readings are a day old; "" when
+// neither.
+std::string WeatherFileWarning();
+
 // The string id of the text shown for a weather state's value; 0 when the value shows none.
 unsigned stateTextId(WeatherStateKind kind, int value);

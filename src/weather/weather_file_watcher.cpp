@@ -11,8 +11,10 @@
 
 namespace {
 
-// What counts as a write: in place, or a finished file renamed over the old one.
-constexpr uint32_t kWriteEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE;
+// What counts as a change: a write in place, a finished file renamed over the old one, or the
+// file gone (the window then says so).
+constexpr uint32_t kWriteEvents =
+    IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_DELETE | IN_MOVED_FROM;
 
 // Waits up to timeout ms (-1: without limit) for fds; false when the stop event fired.
 bool waitUnlessStopped(int stopEvent, int changes, int timeout, bool& changed) {

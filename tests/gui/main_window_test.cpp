@@ -425,6 +425,15 @@ TEST_F(MainWindowTest, AWriteInTheWeatherFolderUpdatesTheWarning) {
     EXPECT_GE(timer.elapsed(), 900);
     writeFile(m_weather, weatherAt(Clock::NowSeconds() - 2 * 24 * 3600));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !warning->text().isEmpty(); }, 5000));
+    // A file that is gone is told as such, with the path that was tried.
+    std::filesystem::remove(m_weather);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return warning->text().startsWith(
+                "The weather data file " + QString::fromStdString(m_weather) + " does not exist");
+        },
+        5000))
+        << warning->text().toStdString();
 }
 
 TEST_F(MainWindowTest, AListFileThatIsGoneIsToldAndSavedToAgain) {

@@ -101,7 +101,9 @@ TEST_F(ExportRunnerTest, DirectExportsAndAWeatherFileThatCannotBeRead) {
     std::filesystem::remove(m_weather);
     unsigned step = 0;
     EXPECT_EQ(run(&error, &step), (std::vector<quintptr>{180, 160}));
-    EXPECT_EQ(error, "Could not parse weather data file");
+    EXPECT_EQ(error, "The weather data file " + m_weather +
+                         " does not exist. Choose the file your station program writes in "
+                         "Extras > Options.");
     EXPECT_EQ(step, 180u);
 }
 
@@ -116,7 +118,7 @@ TEST_F(ExportRunnerTest, AWeatherFileWithoutReadingsIsNeverPublished) {
     for (const std::string& bad : {std::string(), garbage}) {
         writeFile(m_weather, bad);
         EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 160}));
-        EXPECT_EQ(error, "Could not parse weather data file");
+        EXPECT_EQ(error, "Could not parse weather data file (" + m_weather + ")");
         EXPECT_FALSE(std::filesystem::exists(m_ftp.Root() + "/image.jpg"));
     }
     // The station rewriting its file: empty for a moment, then whole again.

@@ -122,7 +122,11 @@ TEST_F(ProfileTest, AFailedExportIsRecordedWithItsText) {
 
     CSettings::Instance().SetWeatherFilePath(dir.filePath("missing.lst").toStdString());
     profile.Execute(nullptr);
-    EXPECT_EQ(profile.GetLastError(), "Could not parse weather data file");
+    EXPECT_EQ(profile.GetLastError().rfind("The weather data file " +
+                                               dir.filePath("missing.lst").toStdString() +
+                                               " does not exist.",
+                                           0),
+              0u);
 
     QCoreApplication::processEvents();
     std::vector<unsigned> exportMessages;

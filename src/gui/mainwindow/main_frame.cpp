@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollArea>
-#include <QTableView>
 #include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 
@@ -258,9 +258,7 @@ void CMainFrame::StartWatch() {
 }
 
 void CMainFrame::UpdateWeatherWarning() {
-    m_weatherWarning->setText(CWeatherData::Instance().IsOutdated()
-                                  ? QString::fromStdString(LangString(kTextWeatherDataOutdated))
-                                  : QString());
+    m_weatherWarning->setText(QString::fromStdString(WeatherFileWarning()));
 }
 
 void CMainFrame::UpdateTitle() {
