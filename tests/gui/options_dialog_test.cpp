@@ -1,13 +1,17 @@
 // The Options dialog filled in with mouse and keyboard, and the hand-over between two starts.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -158,6 +162,15 @@ TEST(SingleInstance, ASecondStartAsksTheFirstToComeToTheFront) {
     QSignalSpy asked(first.get(), &CSingleInstance::activationRequested);
     CSingleInstance second(name);
     EXPECT_FALSE(second.Claim());
+    EXPECT_TRUE(second.HandOver());
+    EXPECT_TRUE(asked.wait(5000));
+    // Its socket sits beside the lock in the runtime folder; removed, it comes back.
+    QString socket = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/" +
+                     name + "-" + QString::number(getuid()) + ".socket";
+    ASSERT_TRUE(QFileInfo::exists(socket));
+    QFile::remove(socket);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(socket); },
+                                3 * CSingleInstance::kSocketCheckMs));
     EXPECT_TRUE(second.HandOver());
     EXPECT_TRUE(asked.wait(5000));
     // Once the first has ended, nobody answers and the next start is the first.

@@ -1,10 +1,12 @@
 // One publisher per user: the first start holds a lock in the runtime folder and listens on a
-// local socket; a second start finds the lock, asks the first to come to the front and ends.
+// local socket beside it; a second start finds the lock, asks the first to come to the front
+// and ends.
 #pragma once
 
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
+#include <QTimer>
 #include <memory>
 
 class CSingleInstance : public QObject {
@@ -19,12 +21,18 @@ class CSingleInstance : public QObject {
     // A later start: asks the first to come to the front; false when none answered.
     bool HandOver();
 
+    // How often the first start checks that its socket is still there.
+    static constexpr int kSocketCheckMs = 2000;
+
   signals:
     // Another start asked this one to show itself.
     void activationRequested();
 
   private:
-    QString m_name;
+    void Listen();
+
+    QString m_socket;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
+    QTimer m_watch;
 };
