@@ -126,7 +126,8 @@ void BM_CanvasRepaintOverview(benchmark::State& state) {
     for (auto _ : state) {
         paint(overview.canvas, screen);
     }
-    if (counter.paints < static_cast<int>(state.iterations()) || screen.size() != QSize(400, 400)) {
+    if (counter.paints < static_cast<int>(state.iterations()) ||
+        screen.size() != QSize(400 + 2 * CCanvasView::kMargin, 400 + 2 * CCanvasView::kMargin)) {
         state.SkipWithError("the canvas did not paint");
     }
 }
@@ -149,7 +150,8 @@ void BM_DragStepWithSnapping(benchmark::State& state) {
         benchmark::DoNotOptimize(rect);
         paint(overview.canvas, screen);
     }
-    if (counter.paints < static_cast<int>(state.iterations()) || screen.size() != QSize(400, 400)) {
+    if (counter.paints < static_cast<int>(state.iterations()) ||
+        screen.size() != QSize(400 + 2 * CCanvasView::kMargin, 400 + 2 * CCanvasView::kMargin)) {
         state.SkipWithError("the canvas did not paint");
     }
 }

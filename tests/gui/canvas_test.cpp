@@ -91,7 +91,11 @@ class CanvasTest : public testing::Test {
         m_canvas.show();
         CMessageBox::Shown().clear();
     }
-    void drag(QPoint from, QPoint to, bool escape = false) {
+    // The widget's point of the image's pixel.
+    static QPoint at(int x, int y) { return {x + CCanvasView::kMargin, y + CCanvasView::kMargin}; }
+    void drag(QPoint imageFrom, QPoint imageTo, bool escape = false) {
+        QPoint from = imageFrom + at(0, 0);
+        QPoint to = imageTo + at(0, 0);
         QTest::mousePress(&m_canvas, Qt::LeftButton, {}, from);
         QMouseEvent move(QEvent::MouseMove, to, m_canvas.mapToGlobal(to), Qt::NoButton,
                          Qt::LeftButton, Qt::NoModifier);
@@ -137,7 +141,7 @@ TEST_F(CanvasTest, InsertDragEscapeAndTheKeyboard) {
     EXPECT_EQ(m_canvas.Selected(), m_profile.GetDrawing()->GetBackground());
 
     // A click where nothing lies selects the background: no tracker.
-    QTest::mouseClick(&m_canvas, Qt::LeftButton, {}, {200, 50});
+    QTest::mouseClick(&m_canvas, Qt::LeftButton, {}, at(200, 50));
     EXPECT_EQ(m_canvas.Selected(), m_profile.GetDrawing()->GetBackground());
     EXPECT_EQ(m_canvas.TrackerRect(), CRect{});
 }
@@ -168,7 +172,7 @@ TEST_F(CanvasTest, TheContextMenuOpensOnARightClickAlone) {
         // The last command is Remove.
         return menu.actions().back();
     });
-    QPoint inside(50, 275);
+    QPoint inside = at(50, 275);
     QMouseEvent both(QEvent::MouseButtonPress, inside, m_canvas.mapToGlobal(inside),
                      Qt::RightButton, Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&m_canvas, &both);
@@ -179,11 +183,31 @@ TEST_F(CanvasTest, TheContextMenuOpensOnARightClickAlone) {
     EXPECT_FALSE(m_profile.GetDrawing()->Contains(text));
 }
 
+// Handles at the image's edge are shown whole; one covered by another element is no handle:
+// the cursor and the click both go to the element on top.
+TEST_F(CanvasTest, HandlesAtTheEdgeAndUnderAnotherElement) {
+    CDrawObj* below = m_canvas.Insert(202);
+    below->SetRect({0, 100, 100, 150});
+    CDrawObj* above = m_canvas.Insert(202);
+    above->SetRect({101, 151, 200, 200});
+    m_canvas.Select(below);
+    QImage shown = m_canvas.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(at(-2, 98)), QColor(Qt::black));  // the top-left handle
+
+    QPoint covered = at(102, 152);  // the bottom-right handle of the one below
+    QMouseEvent move(QEvent::MouseMove, covered, m_canvas.mapToGlobal(covered), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&m_canvas, &move);
+    EXPECT_EQ(m_canvas.cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(&m_canvas, Qt::LeftButton, {}, covered);
+    EXPECT_EQ(m_canvas.Selected(), above);
+}
+
 TEST_F(CanvasTest, AnActiveImageAsksBeforeEditing) {
     m_canvas.ShowImage(&m_profile, true);
     size_t elements = m_profile.GetDrawing()->Elements().size();
     CMessageBox::AnswerNext(QMessageBox::No);
-    QTest::mouseClick(&m_canvas, Qt::LeftButton, {}, {20, 20});
+    QTest::mouseClick(&m_canvas, Qt::LeftButton, {}, at(20, 20));
     CMessageBox::AnswerNext(QMessageBox::No);
     EXPECT_EQ(m_canvas.Insert(202), nullptr);
     EXPECT_THAT(CMessageBox::Shown(),

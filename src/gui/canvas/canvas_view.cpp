@@ -74,7 +74,7 @@ void CCanvasView::ShowImage(CProfile* profile, bool readOnly) {
     m_tracker.reset();
     if (m_drawing != nullptr) {
         m_drawing->SetView(this);
-        resize(m_drawing->GetWidth(), m_drawing->GetHeight());
+        resize(m_drawing->GetWidth() + 2 * kMargin, m_drawing->GetHeight() + 2 * kMargin);
         Select(m_drawing->GetBackground(), true);
     } else {
         resize(0, 0);
@@ -130,8 +130,8 @@ void CCanvasView::Select(CDrawObj* element, bool keepTab) {
             viewport != nullptr ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
         host != nullptr && m_tracker) {
         CRect r = m_tracker->Rect().Normalized();
-        host->ensureVisible((r.left + r.right) / 2, (r.top + r.bottom) / 2, r.Width() / 2 + 10,
-                            r.Height() / 2 + 10);
+        host->ensureVisible(kMargin + (r.left + r.right) / 2, kMargin + (r.top + r.bottom) / 2,
+                            r.Width() / 2 + 10, r.Height() / 2 + 10);
     }
     update();
     emit selectionChanged(m_selected, keepTab);
@@ -272,13 +272,17 @@ void CCanvasView::paintEvent(QPaintEvent*) {
     buffer.fill(palette().color(QPalette::Button));
     if (m_drawing != nullptr) {
         QPainter painter(&buffer);
-        CPainterCanvas canvas(painter, width(), height());
+        painter.translate(kMargin, kMargin);
+        QRect image(0, 0, m_drawing->GetWidth(), m_drawing->GetHeight());
+        painter.setClipRect(image);
+        CPainterCanvas canvas(painter, image.width(), image.height());
         for (const auto& element : m_drawing->Elements()) {
             // The tracker just before its element: what lies above covers the frame.
             if (element.get() == m_selected && m_tracker) {
                 CRect rect = m_tracking ? m_tracker->Rect() : m_selected->GetRect();
                 unsigned mask = m_tracker->GetHandleMask();
                 painter.save();
+                painter.setClipping(false);  // handles may lie in the margin
                 if (m_tracker->IsDotted()) {
                     painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
                     painter.setBrush(Qt::NoBrush);
@@ -295,6 +299,7 @@ void CCanvasView::paintEvent(QPaintEvent*) {
         }
         if (m_tracking) {
             // The rubber band while dragging.
+            painter.setClipping(false);
             painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(toQRect(m_tracker->Rect().Normalized()));
@@ -315,7 +320,7 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
         }
         return;
     }
-    QPoint p = event->position().toPoint();
+    QPoint p = event->position().toPoint() - QPoint(kMargin, kMargin);
     CDrawObj* hit = m_drawing->FindElementAt(p.x(), p.y());
     int handle = m_tracker ? m_tracker->HitTest(p.x(), p.y()) : kNoHandle;
     if (m_tracker && handle == kNoHandle) {
@@ -356,7 +361,7 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CCanvasView::mouseMoveEvent(QMouseEvent* event) {
-    QPoint p = event->position().toPoint();
+    QPoint p = event->position().toPoint() - QPoint(kMargin, kMargin);
     if (!m_tracking) {
         UpdateCursor(p);
         return;
@@ -440,10 +445,9 @@ void CCanvasView::UpdateCursor(const QPoint& at) {
     if (m_tracker && m_drawing != nullptr) {
         int handle = m_tracker->HitTest(at.x(), at.y());
         CDrawObj* under = m_drawing->FindElementAt(at.x(), at.y());
-        // Only where the selected element is not covered by another.
+        // Only where the selected element is not covered by another: there a click selects
+        // the element on top, and the cursor says so.
         if (handle != kNoHandle && StackIndex(under) <= StackIndex(m_selected)) {
-            shape = cursorOf(handle);
-        } else if (handle != kNoHandle && handle != kInside) {
             shape = cursorOf(handle);
         }
     }

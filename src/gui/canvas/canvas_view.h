@@ -17,6 +17,10 @@ class QAction;
 class CCanvasView : public QWidget {
     Q_OBJECT
   public:
+    // Room around the image for the handles of an element at its edge; the image's pixel
+    // (x, y) is the widget's (x + kMargin, y + kMargin).
+    static constexpr int kMargin = kHandleSize;
+
     explicit CCanvasView(QWidget* parent = nullptr);
     ~CCanvasView() override;
 
