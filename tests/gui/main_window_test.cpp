@@ -183,6 +183,22 @@ TEST_F(MainWindowTest, NewDeleteAndSaveMarkAndClearTheModifiedList) {
     EXPECT_EQ(CSettings::Instance().GetOpenedFile(), typed + ".xml");
 }
 
+// A new image (400 × 400) is seen whole at the window's first size; a taller window gives the
+// image list more rows.
+TEST_F(MainWindowTest, TheImageFitsAndTheListGrowsWithTheWindow) {
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    QScrollArea* host = frame->View()->CanvasHost();
+    QCoreApplication::processEvents();
+    EXPECT_GE(host->viewport()->width(), host->widget()->width());
+    EXPECT_GE(host->viewport()->height(), host->widget()->height());
+    int rows = frame->View()->ImageList()->height();
+    frame->resize(frame->width(), frame->height() + 300);
+    QCoreApplication::processEvents();
+    EXPECT_GT(frame->View()->ImageList()->height(), rows + 25);
+    EXPECT_GT(host->viewport()->height(), host->widget()->height() + 150);
+}
+
 // Scrolling a pane over its fields leaves them as they were; a field with the focus takes the
 // wheel.
 TEST_F(MainWindowTest, TheWheelScrollsThePaneAndChangesOnlyTheFocusedField) {

@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace test_environment {
@@ -26,11 +27,15 @@ inline void removeHome() {
 inline bool prepare() {
     setenv("TZ", "UTC", 1);
     tzset();
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     home() = (std::filesystem::temp_directory_path() / "skyvane-test-XXXXXX").string();
     if (mkdtemp(home().data()) == nullptr) {
         return false;
     }
+    // A screen of a common desktop's size, not the platform's 800 × 600.
+    std::string screens = home() + "/screens.json";
+    std::ofstream(screens) << R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1280,)"
+                              R"( "height": 1024, "logicalDpi": 96, "dpr": 1}]})";
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).c_str(), 1);
     std::atexit(&removeHome);
     setenv("XDG_CONFIG_HOME", (home() + "/config").c_str(), 1);
     setenv("XDG_DATA_HOME", (home() + "/data").c_str(), 1);

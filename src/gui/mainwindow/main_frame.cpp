@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
@@ -63,7 +65,12 @@ CMainFrame::CMainFrame(QWidget* parent)
     setWindowIcon(programIcon());
     setCentralWidget(m_view);
     CWheelGuard::Install();
-    resize(812, 578);
+    // Large enough for a 400 × 400 image beside its panes, where the screen allows.
+    QSize wanted(960, 720);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        wanted = wanted.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    }
+    resize(wanted);
     CPoint position = CSettings::Instance().GetWindowPosition();
     move(position.x, position.y);
     BuildMenus();

@@ -75,6 +75,10 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     m_ui->imageList->horizontalHeader()->setSectionsClickable(false);
     m_ui->imageList->horizontalHeader()->setHighlightSections(false);
     m_ui->imageList->setShowGrid(false);
+    // A taller window grows the list too (a quarter of the height); it shows four rows at the
+    // least.
+    m_ui->imageList->setMinimumHeight(m_ui->imageList->verticalHeader()->defaultSectionSize() * 5 +
+                                      4);
     m_ui->tabs->setTabText(0, Caption(169));
     m_ui->tabs->setTabText(1, Caption(170));
     ApplyCaptions(this);
