@@ -18,6 +18,7 @@
 #include "gui/exportpage/export_subpages.h"
 #include "gui/exportpage/export_texts.h"
 #include "gui/mainwindow/skyvane_view.h"
+#include "gui/widgets/captions.h"
 #include "gui/widgets/file_dialog.h"
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/qt_language.h"
@@ -134,15 +135,36 @@ TEST_F(ExportPageTest, UnappliedEditsAreDroppedButTheImageStaysModified) {
     EXPECT_FALSE(ftp.server->isEnabled());
 }
 
+TEST(Tooltips, LinesOfAtMostSixtyCharactersAtBlanks) {
+    struct Case {
+        QString text;
+        QString shown;
+    };
+    const QString word60(60, 'w');
+    for (const Case& test :
+         {Case{"Short help.", "Short help."},
+          Case{"one two three four five six seven eight nine ten eleven twelve thirteen",
+               "one two three four five six seven eight nine ten eleven<br>twelve thirteen"},
+          Case{"a " + word60 + "x b", "a<br>" + word60 + "x<br>b"},
+          Case{"first line\n<b>second</b> & more",
+               "first line<br>&lt;b&gt;second&lt;/b&gt; &amp; more"}}) {
+        EXPECT_EQ(WrappedTooltip(test.text), "<p style='white-space:pre'>" + test.shown + "</p>")
+            << test.text.toStdString();
+    }
+}
+
 TEST_F(ExportPageTest, ServerPrefixesAreCheckedAndPassiveModeIsKept) {
     auto& ftp = m_page->FtpPage()->Form();
+    QString help = WrappedTooltip(HelpOf(ftp.server->property("textId").toUInt()));
     ftp.server->setFocus();
     QTest::keyClicks(ftp.server, "htps://ftp.example.org");
     EXPECT_THAT(ftp.server->property("problem").toString().toStdString(),
                 testing::HasSubstr("is not understood"));
+    EXPECT_TRUE(ftp.server->toolTip().contains("is not understood"));
     ftp.server->clear();
     QTest::keyClicks(ftp.server, "sftp://ftp.example.org:2222");
     EXPECT_EQ(ftp.server->property("problem").toString(), "");
+    EXPECT_EQ(ftp.server->toolTip(), help);  // the help is back
     auto& mail = m_page->EmailPage()->Form();
     QTest::keyClicks(mail.smtp, "smtps://mail.example.org");
     EXPECT_EQ(mail.smtp->property("problem").toString(), "");
@@ -177,9 +199,9 @@ TEST_F(ExportPageTest, TheNextExportFollowsTheClock) {
     QString shown = form().nextExport->text();
     Clock::Advance(std::chrono::minutes(5));
     EXPECT_TRUE(QTest::qWaitFor([&] { return form().nextExport->text() != shown; }, 3000));
-    EXPECT_EQ(form().nextExport->text(),
-              QLocale().toString(QDateTime::fromSecsSinceEpoch(1796558400 + 300),
-                                 QLocale::ShortFormat));
+    EXPECT_EQ(
+        form().nextExport->text(),
+        QLocale().toString(QDateTime::fromSecsSinceEpoch(1796558400 + 300), QLocale::ShortFormat));
     Clock::UseSystem();
 }
 

@@ -47,11 +47,14 @@ QString serverProblem(const QLineEdit* edit, unsigned emptyText,
 }  // namespace
 
 void MarkField(QWidget* field, const QString& reason) {
+    // The help comes back once the field is valid again.
+    if (!field->property("helpTip").isValid()) {
+        field->setProperty("helpTip", field->toolTip());
+    }
     field->setStyleSheet(reason.isEmpty() ? QString() : "border: 2px solid #c62828;");
     field->setProperty("problem", reason);
-    if (!reason.isEmpty()) {
-        field->setToolTip(reason);
-    }
+    field->setToolTip(reason.isEmpty() ? field->property("helpTip").toString()
+                                       : WrappedTooltip(reason));
 }
 
 CExportFtpProperties::CExportFtpProperties(QWidget* parent)

@@ -17,8 +17,24 @@ QString HelpOf(unsigned id) {
 }
 
 QString WrappedTooltip(const QString& text) {
-    // Rich text lets the tooltip break its lines.
-    return "<p style='white-space:pre-wrap; max-width:300px'>" + text.toHtmlEscaped() + "</p>";
+    constexpr int kLineLength = 60;
+    QStringList lines;
+    for (const QString& paragraph : text.split('\n')) {
+        QString line;
+        for (const QString& word : paragraph.split(' ', Qt::SkipEmptyParts)) {
+            if (!line.isEmpty() && line.size() + 1 + word.size() > kLineLength) {
+                lines << line;
+                line.clear();
+            }
+            line += (line.isEmpty() ? "" : " ") + word;
+        }
+        lines << line;
+    }
+    // Rich text that is not wrapped again: Qt keeps exactly these lines, whatever the text holds.
+    for (QString& line : lines) {
+        line = line.toHtmlEscaped();
+    }
+    return "<p style='white-space:pre'>" + lines.join("<br>") + "</p>";
 }
 
 void ApplyCaptions(QWidget* window) {

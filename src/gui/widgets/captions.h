@@ -14,5 +14,7 @@ QString Caption(unsigned id);
 // The help part of a string id.
 QString HelpOf(unsigned id);
 
-// A tooltip of plain text that wraps at about 300 pixels.
+// A tooltip of the plain text broken into lines of at most 60 characters at blanks (a longer
+// word stands on a line of its own), its own line breaks kept: Qt's own wrapping makes
+// tooltips a few words narrow.
 QString WrappedTooltip(const QString& text);
