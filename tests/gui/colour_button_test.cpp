@@ -128,6 +128,17 @@ TEST_F(ColourButton, AutomaticPaintsTheDefaultColour) {
     EXPECT_EQ(pixelsOf(0x000000FF), 0);
 }
 
+// Read-only (an active image's pane), the colour still shows, greyed towards the window's.
+TEST_F(ColourButton, ADisabledButtonShowsItsColourGreyed) {
+    m_button.SetColour(0x000000FF);
+    m_button.setEnabled(false);
+    QColor window = m_button.palette().color(QPalette::Window);
+    Colour greyed = static_cast<Colour>(((0xFF + window.red()) / 2) | (window.green() / 2) << 8 |
+                                        (window.blue() / 2) << 16);
+    EXPECT_GT(pixelsOf(greyed), 200);
+    EXPECT_EQ(pixelsOf(0x000000FF), 0);
+}
+
 TEST_F(ColourButton, MoreColorsTakesTheAnswerAndKeepsTheCustomColoursOnlyOnOk) {
     CSettings& settings = CSettings::Instance();
     for (int i = 0; i < 16; ++i) {

@@ -59,10 +59,14 @@ void CColorButton::paintEvent(QPaintEvent*) {
     QRect swatch = contents.adjusted(2, 2, -2, -2);
     bool automatic = m_colour == kNoColour;
     Colour shown = automatic ? m_defaultColour : m_colour;
-    // A disabled button shows no colour, only the frame where it would be.
-    if (isEnabled()) {
-        painter.fillRect(swatch, toQColor(shown));
+    // A disabled button (an active image's pane) still shows its colour, greyed.
+    QColor fill = toQColor(shown);
+    if (!isEnabled()) {
+        QColor window = palette().color(QPalette::Window);
+        fill = QColor((fill.red() + window.red()) / 2, (fill.green() + window.green()) / 2,
+                      (fill.blue() + window.blue()) / 2);
     }
+    painter.fillRect(swatch, fill);
     painter.setPen(palette().color(isEnabled() ? QPalette::Shadow : QPalette::Mid));
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
     if (automatic) {
