@@ -9,10 +9,13 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QStyleOptionViewItem>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -197,6 +200,17 @@ TEST_F(MainWindowTest, TheImageFitsAndTheListGrowsWithTheWindow) {
     QCoreApplication::processEvents();
     EXPECT_GT(frame->View()->ImageList()->height(), rows + 25);
     EXPECT_GT(host->viewport()->height(), host->widget()->height() + 150);
+}
+
+TEST_F(MainWindowTest, AMenuTakesItsPromptWithItWhenItCloses) {
+    auto frame = openWindow();
+    QMenu* file = frame->menuBar()->findChildren<QMenu*>().front();
+    file->popup(frame->mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    frame->Action(kSave)->showStatusText(frame.get());
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "Saves the image list.");
+    QTest::keyClick(file, Qt::Key_Escape);
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "");
 }
 
 // Scrolling a pane over its fields leaves them as they were; a field with the focus takes the

@@ -112,6 +112,8 @@ QAction* CMainFrame::AddAction(QMenu* menu, unsigned id) {
 void CMainFrame::BuildMenus() {
     for (const MenuSpec& spec : kMenus) {
         QMenu* menu = menuBar()->addMenu(Caption(spec.title));
+        // The prompt of the last command the pointer crossed goes with the menu.
+        connect(menu, &QMenu::aboutToHide, statusBar(), &QStatusBar::clearMessage);
         for (unsigned id : spec.commands) {
             if (id == 0) {
                 menu->addSeparator();
