@@ -84,6 +84,15 @@ TEST_F(ExportPageTest, EmailNeedsAnHourAndRecipientsAreStoredWithSemicolons) {
     EXPECT_EQ(m_profile.GetText(), "Good morning!<br>Sunny");
     EXPECT_FALSE(form().apply->isEnabled());
 
+    // FTP: letters and signs cannot be typed; a field left empty or 0 means one minute.
+    form().ftp->click();
+    for (const char* typed : {"-abc", "0"}) {
+        form().interval->clear();
+        QTest::keyClicks(form().interval, typed);
+        form().apply->click();
+        EXPECT_EQ(m_profile.GetInterval(), 1) << typed;
+    }
+
     // An invalid address is marked before Apply, an empty list too.
     mail.recipients->setPlainText("a@x.org; nobody");
     EXPECT_THAT(mail.recipients->property("problem").toString().toStdString(),

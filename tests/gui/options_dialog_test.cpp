@@ -82,7 +82,8 @@ TEST_F(OptionsDialogTest, TheCloseBoxStoresTheSettingsAsOkDoes) {
     click("snapElements");
     EXPECT_TRUE(offset->isEnabled());
     click("drawSelectionRectangle");
-    type("snapOffset", "25");
+    type("snapOffset", "-2x5");  // no sign, no letters
+    EXPECT_EQ(offset->text(), "25");
     // Offscreen there is no notification area: the tray setting cannot be switched.
     EXPECT_FALSE(find<QCheckBox>("showInSystemTray")->isEnabled());
     EXPECT_EQ(find<QLabel>("trayNote")->text().toStdString(),

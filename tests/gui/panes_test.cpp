@@ -120,6 +120,12 @@ TEST_F(PanesTest, SizeLimitsFontSizeAndUpdate) {
     EXPECT_EQ(width->maximum(), 400);
     width->setValue(100);  // held at the element's right edge
     EXPECT_EQ(m_drawing->GetWidth(), 300);
+    // Typed, it counts once complete, not at each digit.
+    width->selectAll();
+    QTest::keyClicks(width, "350");
+    EXPECT_EQ(m_drawing->GetWidth(), 300);
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(m_drawing->GetWidth(), 350);
     find<QRadioButton>("png")->click();
     EXPECT_EQ(m_drawing->GetImageFormat(), 4);
 

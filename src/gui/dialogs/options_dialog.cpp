@@ -1,6 +1,7 @@
 #include "gui/dialogs/options_dialog.h"
 
 #include <QCloseEvent>
+#include <QIntValidator>
 #include <QSystemTrayIcon>
 
 #include "base/lang_string.h"
@@ -33,6 +34,8 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     m_ui->showTooltipHelp->setChecked(settings.GetShowTooltipHelp() != 0);
     m_ui->drawSelectionRectangle->setChecked(settings.GetDrawSelectionRectangle() != 0);
     m_ui->snapElements->setChecked(settings.GetSnapElements() != 0);
+    // A distance in pixels: no sign, no letters.
+    m_ui->snapOffset->setValidator(new QIntValidator(0, 999, m_ui->snapOffset));
     m_ui->snapOffset->setText(QString::number(settings.GetSnapOffset()));
     m_ui->snapOffset->setEnabled(m_ui->snapElements->isChecked());
     m_ui->weatherFile->setText(QString::fromStdString(settings.GetWeatherFilePath()));

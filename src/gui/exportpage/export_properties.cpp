@@ -1,6 +1,7 @@
 #include "gui/exportpage/export_properties.h"
 
 #include <QDateTime>
+#include <QIntValidator>
 #include <QLocale>
 #include <QTimer>
 
@@ -61,6 +62,8 @@ CExportProperties::CExportProperties(QWidget* parent)
         m_ui->firstDate->setDateTime(moment);
         Edited();
     });
+    // Minutes, at least one: no sign, no letters.
+    m_ui->interval->setValidator(new QIntValidator(1, 9999999, m_ui->interval));
     connect(m_ui->interval, &QLineEdit::textEdited, this, &CExportProperties::Edited);
     connect(m_ui->dialupEntry, &QComboBox::activated, this, &CExportProperties::Edited);
     for (QRadioButton* connection : {m_ui->direct, m_ui->dialup}) {
@@ -190,7 +193,8 @@ void CExportProperties::Apply() {
         m_ui->interval->setText(QString::number(interval));
         CMessageBox::Show(this, LangString(kTextEmailMinimum), QMessageBox::Critical);
     }
-    m_profile->SetInterval(interval);
+    // An empty or zero field would publish every tick.
+    m_profile->SetInterval(std::max(interval, 1));
     if (m_ui->ftp->isChecked()) {
         m_profile->SetExportType(ExportType::Ftp);
     } else if (m_ui->email->isChecked()) {

@@ -22,9 +22,10 @@ CBackgroundProperties::CBackgroundProperties(QWidget* parent)
     : CPane(parent), m_ui(std::make_unique<Ui::CBackgroundProperties>()) {
     m_ui->setupUi(this);
     ApplyCaptions(this);
-    // The number changes only by its arrows, within the limits the elements leave.
-    m_ui->width->findChild<QLineEdit*>()->setReadOnly(true);
-    m_ui->height->findChild<QLineEdit*>()->setReadOnly(true);
+    // Typed or by its arrows, within the limits the elements leave; a typed number counts once
+    // it is complete (Enter or leaving the field), not at every digit.
+    m_ui->width->setKeyboardTracking(false);
+    m_ui->height->setKeyboardTracking(false);
     connect(m_ui->name, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (m_filling || m_profile == nullptr) {
             return;
