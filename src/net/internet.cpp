@@ -358,6 +358,10 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
         case CURLE_PARTIAL_FILE:
         case CURLE_UPLOAD_FAILED:
         case CURLE_WEIRD_SERVER_REPLY: {
+            if (m_step == Step::Handshake) {
+                return error(LangString(kTextClosedDuringHandshake,
+                                        {m_server + ":" + std::to_string(m_port)}));
+            }
             // curl counts every reply byte it read, but hands on only whole lines.
             long replyBytes = 0;
             curl_easy_getinfo(m_curl, CURLINFO_HEADER_SIZE, &replyBytes);
@@ -393,7 +397,8 @@ CInternetException CFtpConnection::TlsError(CURLcode code) const {
     // OpenSSL's words for a peer that hung up; a plain server would have greeted instead, so no
     // advice about the prefix.
     if (reason.find("SSL_ERROR_SYSCALL") != std::string::npos ||
-        reason.find("unexpected eof") != std::string::npos) {
+        reason.find("unexpected eof") != std::string::npos ||
+        reason.find("Connection reset") != std::string::npos) {
         return CInternetException(static_cast<int>(code),
                                   LangString(kTextClosedDuringHandshake, {where}));
     }
