@@ -200,9 +200,12 @@ int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, 
             connection->m_activePort = DataPort(line);
         }
     } else if (type == CURLINFO_HEADER_IN) {
-        connection->m_step = Step::Commands;
         connection->m_watch.Touch();
         connection->m_replies.Feed(data, size);
+        // Only a complete reply is a greeting.
+        if (!connection->m_replies.LastReply().empty()) {
+            connection->m_step = Step::Commands;
+        }
         connection->m_replyBytes += size;
         // "125" and "150" open a transfer; any final reply ends it.
         connection->m_transferring = size > 0 && data[0] == '1';
