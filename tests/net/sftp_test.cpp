@@ -107,6 +107,7 @@ TEST_F(SftpTest, TheWrongKindOfServerIsNamed) {
     for (const auto& [server, expected] : cases) {
         FtpSettings wrong = settings();
         wrong.serverName = server;
+        wrong.password = "any";
         std::string error = tryUpload(wrong, kImage, {}, FtpLimits{2, 1, 1});
         EXPECT_TRUE(contains(error, expected)) << error;
     }
