@@ -77,6 +77,14 @@ ServerAddress parse(const std::string& field, const std::vector<Prefix>& prefixe
 
 }  // namespace
 
+bool NamesSftpServer(const std::string& field) {
+    try {
+        return ParseFtpServer(field).transport == Transport::Sftp;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
 ServerAddress ParseFtpServer(const std::string& field) {
     return parse(field,
                  {{"ftp://", Transport::Plain, 21},

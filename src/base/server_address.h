@@ -21,6 +21,9 @@ struct ServerAddress {
 // "host", "host:port", "[ipv6]:port" or one of those after "ftp://", "ftpes://", "ftps://" or
 // "sftp://"; std::runtime_error for an empty host or another prefix.
 ServerAddress ParseFtpServer(const std::string& field);
+// True when the FTP server field names an SSH server (sftp://), where the password may stay
+// empty for a login by key; false also for a field that is not understood.
+bool NamesSftpServer(const std::string& field);
 // "host", "host:port", or one of those after "smtp://" or "smtps://"; std::runtime_error for
 // an empty host or another prefix.
 ServerAddress ParseSmtpServer(const std::string& field);

@@ -173,7 +173,7 @@ std::string CSmtp::RefusalText(int code) const {
     bool authOrMail = m_verb.starts_with("AUTH") || m_verb == "MAIL FROM";
     // 538: encryption required for the authentication, in any words.
     if (authOrMail && code >= 500 && code < 600 && !m_tls.IsActive() && !m_offeredStartTls &&
-        (code == 538 || MentionsTls(m_lastResponse))) {
+        (code == 538 || AsksForTls(m_lastResponse))) {
         return LangString(kTextSmtpWantsTls, {m_lastResponse, m_host});
     }
     return m_lastResponse;

@@ -25,7 +25,9 @@ bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t 
         {settings.serverName, kTextFtpServerNameEmpty},
         {settings.userName, kTextFtpUserNameEmpty}};
     for (const auto& [value, message] : required) {
-        if (value.empty()) {
+        // Over SSH an empty password means a login by key.
+        bool keyLogin = message == kTextFtpPasswordEmpty && NamesSftpServer(settings.serverName);
+        if (value.empty() && !keyLogin) {
             throw std::runtime_error(LangString(message));
         }
     }

@@ -174,9 +174,25 @@ bool CFtpReplyReader::IsRefusal() const {
     return !m_lastReply.empty() && (m_lastReply[0] == '4' || m_lastReply[0] == '5');
 }
 
+void CFtpConnection::Enter(Step step) {
+    m_step = step;
+    m_watch.Wait(step == Step::Connecting ? m_limits.connectSeconds : m_limits.stallSeconds);
+}
+
 int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
     auto* connection = static_cast<CFtpConnection*>(self);
-    if (type == CURLINFO_HEADER_OUT) {
+    std::string_view text(data, size);
+    if (type == CURLINFO_TEXT) {
+        // The control connection is made; what follows waits for the server.
+        if (connection->m_step == Step::Connecting && text.starts_with("Connected to ")) {
+            connection->Enter(connection->m_transport == Transport::ImplicitTls ? Step::Handshake
+                                                                                : Step::Greeting);
+        } else if (connection->m_lastCommand == "AUTH" && !connection->m_transferring &&
+                   text.find("TLS handshake, Client hello") != std::string_view::npos) {
+            connection->Enter(Step::Handshake);
+        }
+    } else if (type == CURLINFO_HEADER_OUT) {
+        connection->m_step = Step::Commands;
         connection->m_watch.Touch();
         std::string_view line(data, size);
         connection->m_lastCommand = line.substr(0, line.find_first_of(" \r\n"));
@@ -186,6 +202,10 @@ int CFtpConnection::OnDebug(CURL*, curl_infotype type, char* data, size_t size, 
     } else if (type == CURLINFO_HEADER_IN) {
         connection->m_watch.Touch();
         connection->m_replies.Feed(data, size);
+        // Only a complete reply is a greeting.
+        if (!connection->m_replies.LastReply().empty()) {
+            connection->m_step = Step::Commands;
+        }
         connection->m_replyBytes += size;
         // "125" and "150" open a transfer; any final reply ends it.
         connection->m_transferring = size > 0 && data[0] == '1';
@@ -201,6 +221,7 @@ void CFtpConnection::Prepare(const std::string& name) {
     m_replyBytes = 0;
     m_errorText[0] = '\0';
     m_watch.Restart();
+    Enter(Step::Connecting);
     std::string url = m_base + m_directory;
     if (!name.empty()) {
         char* escaped = curl_easy_escape(m_curl, name.c_str(), static_cast<int>(name.size()));
@@ -216,7 +237,9 @@ void CFtpConnection::Prepare(const std::string& name) {
     }
     // The whole folder in one CWD, sent only when the control connection is not there yet.
     curl_easy_setopt(m_curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
-    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_limits.connectSeconds));
+    // The watch limits each wait of the login on its own; curl's connect time would cover the
+    // greeting, the TLS handshake and the login together.
+    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, 0L);
     curl_easy_setopt(m_curl, CURLOPT_ACCEPTTIMEOUT_MS, m_limits.acceptSeconds * 1000L);
     // The watch ends a stall; this only backs it up.
     curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, m_limits.stallSeconds * 2L);
@@ -271,6 +294,9 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
         return error(LangString(kTextExportStopped));
     }
     if (m_watch.GetEnding() == CTransferWatch::Ending::Stalled) {
+        if (std::string text = EarlyStallText(); !text.empty()) {
+            return error(text);
+        }
         if (!m_transferring) {
             return error(LangString(kTextNoAnswer, {m_lastCommand, stall}));
         }
@@ -293,11 +319,12 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
     // A refusal by the server is told in the server's words.
     if (m_replies.IsRefusal()) {
         const std::string& reply = m_replies.LastReply();
-        bool loggingIn = m_lastCommand == "USER" || m_lastCommand == "PASS";
+        // Some servers refuse plain sessions already in their greeting.
+        bool loggingIn =
+            m_lastCommand.empty() || m_lastCommand == "USER" || m_lastCommand == "PASS";
         if (m_transport == Transport::Plain && loggingIn &&
-            (MentionsTls(reply) || reply.starts_with("534"))) {
-            std::string host = m_port == 21 ? m_server : m_server + ":" + std::to_string(m_port);
-            return error(LangString(kTextFtpWantsTls, {reply, host}));
+            (AsksForTls(reply) || reply.starts_with("534"))) {
+            return error(LangString(kTextFtpWantsTls, {reply, HostForPrefix(21)}));
         }
         return error(reply);
     }
@@ -334,14 +361,21 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
         case CURLE_PARTIAL_FILE:
         case CURLE_UPLOAD_FAILED:
         case CURLE_WEIRD_SERVER_REPLY: {
+            if (m_step == Step::Handshake) {
+                return error(LangString(kTextClosedDuringHandshake,
+                                        {m_server + ":" + std::to_string(m_port)}));
+            }
             // curl counts every reply byte it read, but hands on only whole lines.
             long replyBytes = 0;
             curl_easy_getinfo(m_curl, CURLINFO_HEADER_SIZE, &replyBytes);
             if (replyBytes - static_cast<curl_off_t>(m_replyBytes) > kLongestReply) {
                 return error(LangString(kTextReplyTooLong, {m_lastCommand}));
             }
-            return error(m_transferring ? LangString(kTextClosedDuringTransfer)
-                                        : LangString(kTextClosedAfter, {m_lastCommand}));
+            if (m_transferring) {
+                return error(LangString(kTextClosedDuringTransfer));
+            }
+            return error(m_lastCommand.empty() ? LangString(kTextClosedWithoutGreeting)
+                                               : LangString(kTextClosedAfter, {m_lastCommand}));
         }
         default:
             // Never the error buffer: active mode leaves a stray line there on every transfer.
@@ -363,11 +397,48 @@ CInternetException CFtpConnection::TlsError(CURLcode code) const {
         return CInternetException(static_cast<int>(code), UntrustedCertificateText(reason));
     }
     std::string reason = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
+    // OpenSSL's words for a peer that hung up; a plain server would have greeted instead, so no
+    // advice about the prefix.
+    if (reason.find("SSL_ERROR_SYSCALL") != std::string::npos ||
+        reason.find("unexpected eof") != std::string::npos ||
+        reason.find("Connection reset") != std::string::npos) {
+        return CInternetException(static_cast<int>(code),
+                                  LangString(kTextClosedDuringHandshake, {where}));
+    }
+    while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) {
+        reason.pop_back();
+    }
     std::string text = LangString(kTextTlsFailed, {where, reason});
     if (m_transport == Transport::ImplicitTls) {
         text += "\n" + LangString(kTextFtpsHint);
     }
     return CInternetException(static_cast<int>(code), text);
+}
+
+std::string CFtpConnection::HostForPrefix(std::uint16_t defaultPort) const {
+    return m_port == defaultPort ? m_server : m_server + ":" + std::to_string(m_port);
+}
+
+std::string CFtpConnection::EarlyStallText() const {
+    std::string where = m_server + ":" + std::to_string(m_port);
+    std::string limit = std::to_string(m_watch.LimitSeconds());
+    switch (m_step) {
+        case Step::Connecting:
+            return LangString(kTextCouldNotConnect) + " (" + where + ")";
+        case Step::Handshake:
+            return LangString(kTextHandshakeTooSlow, {where, limit});
+        case Step::Greeting:
+            // An SSH server greets first with a line that is no FTP reply.
+            if (m_replies.Pending().starts_with("SSH-")) {
+                return LangString(kTextSshServerGreeted, {where, trimmed(m_replies.Pending())});
+            }
+            // A server that expects TLS from the start waits in silence for the handshake.
+            return LangString(kTextFtpNoGreeting, {where, limit}) + "\n" +
+                   LangString(kTextFtpsGreetingHint, {HostForPrefix(990)});
+        case Step::Commands:
+            break;
+    }
+    return "";
 }
 
 bool CFtpConnection::SetCurrentDirectory(const std::string& path) {

@@ -16,11 +16,12 @@
 #include "diag/exceptions.h"
 #include "net/transfer_watch.h"
 
-// How long an FTP connection waits before it gives up.
+// How long an FTP or SFTP connection waits before it gives up. Each wait has its own limit, so
+// that a slow link gets the whole limit for every step of the login, not one for all of them.
 struct FtpLimits {
-    int connectSeconds = 30;  // for the server to accept the control connection
+    int connectSeconds = 30;  // for the server to accept the connection
     int acceptSeconds = 30;   // for the server to open an active data connection
-    int stallSeconds = 60;    // for anything to move: a reply, or bytes of a transfer
+    int stallSeconds = 60;    // for each reply, each handshake, and for bytes of a transfer
 };
 
 // A failed FTP operation: the server's reply text when it refused, else libcurl's text, else
@@ -40,6 +41,8 @@ class CFtpReplyReader {
     void Feed(const char* data, size_t size);
     void Clear();
     const std::string& LastReply() const { return m_lastReply; }
+    // The lines of a reply not yet complete, as a greeting that is no FTP reply leaves them.
+    const std::string& Pending() const { return m_partial; }
     // True when the last reply is a refusal (4xx or 5xx).
     bool IsRefusal() const;
 
@@ -108,6 +111,14 @@ class CFtpConnection : public CInternetConnection {
     void Abandon();
     // The error of a failed TLS handshake or certificate check.
     CInternetException TlsError(CURLcode code) const;
+    // The error of a wait before the first command: for the connection, the greeting, or the
+    // TLS handshake; "" once commands are exchanged.
+    std::string EarlyStallText() const;
+    // "host", or "host:port" when the port is not the one the prefix implies.
+    std::string HostForPrefix(std::uint16_t defaultPort) const;
+    // What the connection waits for; each wait gets its own limit.
+    enum class Step { Connecting, Greeting, Handshake, Commands };
+    void Enter(Step step);
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
 
     CURL* m_curl = nullptr;
@@ -121,6 +132,7 @@ class CFtpConnection : public CInternetConnection {
     CTransferWatch m_watch;
     CFtpReplyReader m_replies;
     std::string m_lastCommand;
+    Step m_step = Step::Connecting;
     int m_activePort = 0;  // offered by the last PORT or EPRT
     bool m_transferring = false;
     bool m_storing = false;

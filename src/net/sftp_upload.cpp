@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <openssl/evp.h>
+#include <poll.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 #include "diag/log.h"
+#include "net/ssh_identities.h"
 #include "net/transfer_watch.h"
 #include "net/upload_source.h"
 
@@ -148,6 +150,80 @@ std::string folderPrefix(const std::string& folder) {
     return folder.ends_with('/') ? folder : folder + "/";
 }
 
+// What an SSH connection waits for; libcurl tells each step in its verbose texts.
+enum class SshStep { Connecting, KeyExchange, Login, Transfer };
+
+struct SshProgress {
+    CTransferWatch& watch;
+    const FtpLimits& limits;
+    SshStep step = SshStep::Connecting;
+
+    void Enter(SshStep next) {
+        step = next;
+        watch.Wait(next == SshStep::Connecting ? limits.connectSeconds : limits.stallSeconds);
+    }
+};
+
+int onSshText(CURL*, curl_infotype type, char* data, size_t size, void* progress) {
+    auto* ssh = static_cast<SshProgress*>(progress);
+    std::string_view text(data, size);
+    if (type != CURLINFO_TEXT) {
+        return 0;
+    }
+    if (ssh->step == SshStep::Connecting && text.starts_with("Connected to ")) {
+        ssh->Enter(SshStep::KeyExchange);
+    } else if (ssh->step == SshStep::KeyExchange && text.starts_with("SSH host check")) {
+        ssh->Enter(SshStep::Login);
+    } else if (ssh->step == SshStep::Login && text.starts_with("Authentication complete")) {
+        ssh->Enter(SshStep::Transfer);
+    }
+    return 0;
+}
+
+// SSH replies pass libcurl by; the watch sees them on the connection itself.
+int onSocket(void* watch, curl_socket_t socket, curlsocktype) {
+    static_cast<CTransferWatch*>(watch)->WatchSocket(socket);
+    return CURL_SOCKOPT_OK;
+}
+
+// The first line the server sends on a connection of its own, within seconds; "" when none.
+std::string firstLine(const ServerAddress& address, int seconds) {
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    std::string url = "http://" + UrlHost(address.host) + ":" + std::to_string(address.port);
+    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    // Only the TCP connection: no request, and no proxy in between.
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, static_cast<long>(seconds));
+    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_perform(curl.get()) != CURLE_OK ||
+        curl_easy_getinfo(curl.get(), CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK) {
+        return "";
+    }
+    std::string line;
+    pollfd ready{socket, POLLIN, 0};
+    while (line.find('\n') == std::string::npos && line.size() < 200 &&
+           poll(&ready, 1, seconds * 1000) == 1) {
+        char buffer[200];
+        size_t got = 0;
+        if (curl_easy_recv(curl.get(), buffer, sizeof buffer, &got) != CURLE_OK || got == 0) {
+            break;
+        }
+        line.append(buffer, got);
+    }
+    line = line.substr(0, line.find_first_of("\r\n"));
+    return line;
+}
+
+std::string joined(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) {
+        text += (text.empty() ? "" : ", ") + part;
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string KnownHostsFile() {
@@ -170,10 +246,19 @@ void UploadBySftp(const ServerAddress& address, const FtpSettings& settings,
                   const std::string& temporary, const unsigned char* data, size_t size,
                   const StopCheck& stop, const FtpLimits& limits) {
     std::string knownHosts = KnownHostsFile();
+    std::string where = address.host + ":" + std::to_string(address.port);
     std::error_code ignored;
     std::filesystem::path sshFolder = std::filesystem::path(knownHosts).parent_path();
     if (std::filesystem::create_directories(sshFolder, ignored)) {
         std::filesystem::permissions(sshFolder, std::filesystem::perms::owner_all, ignored);
+    }
+    // Without a password, as ssh does: each way to log in by key gets a connection of its own.
+    std::vector<SshIdentity> identities;
+    if (settings.password.empty()) {
+        identities = SshIdentities();
+        if (identities.empty()) {
+            throw CInternetException(CURLE_LOGIN_DENIED, LangString(kTextSshNoKey, {where}));
+        }
     }
 
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
@@ -195,6 +280,7 @@ void UploadBySftp(const ServerAddress& address, const FtpSettings& settings,
     UploadSource upload{data, size};
     KeyCheck keys{address.host, address.port, "", ""};
     CTransferWatch watch(stop, limits.stallSeconds);
+    SshProgress progress{watch, limits};
     char errorText[CURL_ERROR_SIZE] = {};
     CURL* handle = curl.get();
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
@@ -210,33 +296,89 @@ void UploadBySftp(const ServerAddress& address, const FtpSettings& settings,
     curl_easy_setopt(handle, CURLOPT_READDATA, &upload);
     curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
     curl_easy_setopt(handle, CURLOPT_POSTQUOTE, commands);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectSeconds));
+    // The watch limits each step on its own; curl's connect time would cover the key exchange
+    // and the login together.
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 0L);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
-    watch.Restart();
+    curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, &onSshText);
+    curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &progress);
+    curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, &onSocket);
+    curl_easy_setopt(handle, CURLOPT_SOCKOPTDATA, &watch);
     watch.Attach(handle);
-    CURLcode result = curl_easy_perform(handle);
+
+    std::vector<std::string> tried;
+    CURLcode result = CURLE_OK;
+    for (size_t attempt = 0; attempt < std::max<size_t>(identities.size(), 1); ++attempt) {
+        if (!identities.empty()) {
+            const SshIdentity& identity = identities[attempt];
+            tried.push_back(identity.label);
+            curl_easy_setopt(
+                handle, CURLOPT_SSH_AUTH_TYPES,
+                static_cast<long>(identity.agent ? CURLSSH_AUTH_AGENT : CURLSSH_AUTH_PUBLICKEY));
+            curl_easy_setopt(handle, CURLOPT_SSH_PRIVATE_KEYFILE,
+                             identity.agent ? nullptr : identity.keyFile.c_str());
+            // Derived from the private key: a missing .pub file does not matter.
+            curl_easy_setopt(handle, CURLOPT_SSH_PUBLIC_KEYFILE, "");
+        }
+        upload.done = 0;
+        errorText[0] = '\0';
+        watch.Restart();
+        progress.Enter(SshStep::Connecting);
+        result = curl_easy_perform(handle);
+        if (result != CURLE_LOGIN_DENIED) {
+            break;
+        }
+    }
     if (result == CURLE_OK) {
         return;
     }
 
-    std::string where = address.host + ":" + std::to_string(address.port);
     auto error = [result](const std::string& text) {
         return CInternetException(static_cast<int>(result), text);
     };
     if (watch.GetEnding() == CTransferWatch::Ending::Stopped) {
         throw error(LangString(kTextExportStopped));
     }
-    if (watch.GetEnding() == CTransferWatch::Ending::Stalled) {
-        throw error(LangString(kTextTransferStalled, {std::to_string(limits.stallSeconds)}));
-    }
     if (!keys.foundFingerprint.empty()) {
         throw error(LangString(kTextHostKeyChanged,
                                {where, knownHosts, keys.knownFingerprint, keys.foundFingerprint}));
     }
-    if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST ||
-        result == CURLE_OPERATION_TIMEDOUT) {
+    std::string limit = std::to_string(watch.LimitSeconds());
+    bool stalled = watch.GetEnding() == CTransferWatch::Ending::Stalled;
+    if (progress.step == SshStep::Connecting || result == CURLE_COULDNT_CONNECT ||
+        result == CURLE_COULDNT_RESOLVE_HOST) {
         throw error(LangString(kTextCouldNotConnect) + " (" + where + ")");
+    }
+    if (progress.step == SshStep::KeyExchange) {
+        if (watch.BytesReceived() == 0 && !stalled) {
+            throw error(LangString(kTextClosedWithoutGreeting));
+        }
+        // The SSH library takes any first line as the server's greeting and waits on; one that
+        // greets nobody (as a server that expects TLS from the start) may still answer its line.
+        std::string line = watch.BytesReceived() == 0 ? "" : firstLine(address, 2);
+        if (line.empty()) {
+            throw error(LangString(kTextNoSshGreeting, {where, limit}));
+        }
+        if (!line.starts_with("SSH-")) {
+            throw error(LangString(kTextNotAnSshServer, {where, line}));
+        }
+        if (stalled) {
+            throw error(LangString(kTextSshKeyExchangeTooSlow, {where, limit}));
+        }
+        if (std::string_view(errorText).find("Unable to exchange encryption keys") !=
+            std::string_view::npos) {
+            throw error(LangString(kTextSshNoCommonHostKey, {where}));
+        }
+    }
+    if (stalled) {
+        throw error(progress.step == SshStep::Login
+                        ? LangString(kTextSshLoginTooSlow, {where, limit})
+                        : LangString(kTextTransferStalled, {limit}));
+    }
+    if (result == CURLE_LOGIN_DENIED && !identities.empty()) {
+        throw error(LangString(kTextSshKeyRefused, {where, joined(tried)}));
     }
     throw error(LangString(kTextSshFailed,
                            {where, errorText[0] != '\0' ? errorText : curl_easy_strerror(result)}));

@@ -9,8 +9,9 @@
 std::string TrustedCertificateFile();
 std::string TrustedCertificateFolder();
 
-// True when a server's refusal speaks of TLS or SSL, in any case.
-bool MentionsTls(const std::string& reply);
+// True when a server's refusal asks for encryption: it speaks of TLS or SSL, or refuses a plain
+// session in the words of a common server, in any case.
+bool AsksForTls(const std::string& reply);
 
 // "The server's certificate is not trusted: <reason>. ..." with where to look.
 std::string UntrustedCertificateText(const std::string& reason);

@@ -1,10 +1,12 @@
-// Ends a libcurl operation that was asked to stop, or that moved nothing (no reply, no command,
-// no bytes) for too long; a slow but steady transfer goes on.
+// Ends a libcurl operation that was asked to stop, or whose current wait (for the connection, a
+// reply, a handshake, bytes of a transfer) lasted longer than that wait's limit; a slow but
+// steady transfer goes on.
 #pragma once
 
 #include <curl/curl.h>
 
 #include <chrono>
+#include <cstdint>
 
 #include "base/stop_check.h"
 
@@ -12,8 +14,8 @@ class CTransferWatch {
   public:
     enum class Ending { None, Stopped, Stalled };
 
-    CTransferWatch(StopCheck stop, int stallSeconds)
-        : m_stop(std::move(stop)), m_stallSeconds(stallSeconds) {}
+    CTransferWatch(StopCheck stop, int limitSeconds)
+        : m_stop(std::move(stop)), m_limitSeconds(limitSeconds) {}
 
     // Before each operation.
     void Restart() {
@@ -23,7 +25,19 @@ class CTransferWatch {
     }
     // Something moved: a command went out or a reply came in.
     void Touch() { m_lastActivity = std::chrono::steady_clock::now(); }
+    // A new wait begins, with a limit of its own.
+    void Wait(int limitSeconds) {
+        m_limitSeconds = limitSeconds;
+        Touch();
+    }
+    int LimitSeconds() const { return m_limitSeconds; }
     Ending GetEnding() const { return m_ending; }
+
+    // Bytes arriving on this connection, or taken by the server, count as movement: for
+    // protocols whose replies libcurl does not show.
+    void WatchSocket(curl_socket_t socket);
+    // Bytes the server sent on the watched connection so far.
+    std::uint64_t BytesReceived() const { return m_received; }
 
     // Hands itself to the handle as its progress callback.
     void Attach(CURL* curl) {
@@ -34,27 +48,15 @@ class CTransferWatch {
 
   private:
     static int OnProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t,
-                          curl_off_t uploaded) {
-        auto* watch = static_cast<CTransferWatch*>(self);
-        if (watch->m_stop && watch->m_stop()) {
-            watch->m_ending = Ending::Stopped;
-            return 1;
-        }
-        if (downloaded + uploaded != watch->m_moved) {
-            watch->m_moved = downloaded + uploaded;
-            watch->Touch();
-        }
-        if (std::chrono::steady_clock::now() - watch->m_lastActivity >=
-            std::chrono::seconds(watch->m_stallSeconds)) {
-            watch->m_ending = Ending::Stalled;
-            return 1;
-        }
-        return 0;
-    }
+                          curl_off_t uploaded);
+    void ReadSocket();
 
     StopCheck m_stop;
-    int m_stallSeconds;
+    int m_limitSeconds;
     Ending m_ending = Ending::None;
     std::chrono::steady_clock::time_point m_lastActivity;
     curl_off_t m_moved = 0;
+    curl_socket_t m_socket = CURL_SOCKET_BAD;
+    std::uint64_t m_received = 0;
+    std::uint64_t m_acked = 0;
 };

@@ -121,6 +121,7 @@ TEST(Smtp, DeadAndSilentServers) {
         EXPECT_FALSE(smtp.Connect("127.0.0.1"));
         EXPECT_FALSE(smtp.IsConnected());
         EXPECT_EQ(smtp.calls.back(), "error -1");
+        EXPECT_EQ(smtp.error, "The server closed the connection after EHLO.");
         std::vector<std::string> received = server.Received();
         for (const std::string& command : received) {
             EXPECT_NE(command, "QUIT\r\n");

@@ -163,6 +163,54 @@ TEST(FtpHostileServer, FailuresSayWhatHappenedWithoutWaitingOnAStuckServer) {
     }
 }
 
+TEST(FtpEarlyFailures, AConnectionMadeButNeverGreetedOrClosedAtOnceIsToldAsSuch) {
+    struct Case {
+        QString behaviour;
+        std::string prefix;
+        std::string expected;  // %1 stands for host:port
+    };
+    const Case cases[] = {
+        // A server that expects TLS from the start waits for the handshake in silence.
+        {"silent", "",
+         "The server %1 accepted the connection but sent no greeting within 1 seconds.\nIf the "
+         "server expects TLS from the start, put ftps:// before its name (ftps://%1)."},
+        {"silent", "ftpes://",
+         "The server %1 accepted the connection but sent no greeting within 1 seconds.\nIf the "
+         "server expects TLS from the start, put ftps:// before its name (ftps://%1)."},
+        {"silent", "ftps://", "The TLS handshake with %1 did not finish within 1 seconds."},
+        {"close", "", "The server closed the connection without a greeting."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.behaviour.toStdString() + " " + c.prefix);
+        LocalFtpServer server(0, {c.behaviour});
+        std::string where = "127.0.0.1:" + std::to_string(server.Port());
+        FtpSettings ftp{c.prefix + where, "station", "secret", "", "image.jpg"};
+        std::string expected = QString::fromStdString(c.expected)
+                                   .replace("%1", QString::fromStdString(where))
+                                   .toStdString();
+        EXPECT_EQ(tryUpload(ftp, kImage, {}, FtpLimits{2, 1, 1}), expected);
+    }
+}
+
+TEST(FtpPlainSessionRefused, EachCommonServersWordingGetsTheTlsAdvice) {
+    const char* const refusals[] = {
+        "530 Non-anonymous sessions must use encryption.",  // vsftpd
+        "550 SSL/TLS required on the control channel",      // proftpd
+        "421 Sorry, cleartext sessions and weak ciphers are not accepted on this server.",  // pure
+        "530 This server does not allow plain FTP. You have to use FTP over TLS.",  // FileZilla
+        "534 Policy requires SSL.",                                                 // IIS
+    };
+    for (const char* refusal : refusals) {
+        LocalFtpServer server(0, {QString("refuse=") + refusal});
+        std::string where = "127.0.0.1:" + std::to_string(server.Port());
+        FtpSettings ftp{where, "station", "secret", "", "image.jpg"};
+        EXPECT_EQ(tryUpload(ftp), std::string(refusal) +
+                                      "\nThe server wants an encrypted connection: put ftpes:// "
+                                      "before the server name (ftpes://" +
+                                      where + "), or ftps:// if it expects TLS from the start.");
+    }
+}
+
 TEST(FtpSlowServer, ASlowSteadyUploadFinishesAndAServerWithoutSizeStillGetsItsFile) {
     // 400 KB at 100 KB/s takes twice the limit for nothing moving.
     LocalFtpServer slow(0, {"slow=100000"});

@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "support/ftp_server.h"
 #include "support/ftp_upload.h"
+#include "support/slow_proxy.h"
 #include "support/test_certificates.h"
 #include "support/test_files.h"
 
@@ -79,6 +80,31 @@ TEST_F(FtpTlsTest, AMismatchBetweenPrefixAndServerSaysWhichPrefixToUse) {
 
     error = tryUpload(settings("http://", plain));
     EXPECT_TRUE(contains(error, "is not understood")) << error;
+}
+
+TEST_F(FtpTlsTest, AServerThatClosesDuringTheHandshakeGetsOurOwnWords) {
+    for (auto [prefix, behaviour] : {std::pair{"ftps://", "close"}, {"ftpes://", "tlsclose"}}) {
+        QStringList behaviours{behaviour};
+        if (std::string(prefix) == "ftps://") {
+            behaviours << "implicit";
+        }
+        auto server = tlsServer("server", behaviours);
+        EXPECT_EQ(tryUpload(settings(prefix, *server)),
+                  "The server 127.0.0.1:" + std::to_string(server->Port()) +
+                      " closed the connection during the TLS handshake: it offers no TLS on this "
+                      "port, or none that this computer accepts.")
+            << prefix;
+    }
+}
+
+TEST_F(FtpTlsTest, ALinkThatDelaysEveryAnswerStillUploads) {
+    // Each wait is well within its limit; the whole login is not.
+    auto server = tlsServer();
+    SlowLink link(server->Port(), 0.7);
+    FtpSettings slow{"ftpes://127.0.0.1:" + std::to_string(link.Port()), "station", "secret", "",
+                     "image.png"};
+    EXPECT_EQ(tryUpload(slow, kImage, {}, FtpLimits{2, 2, 2}), "");
+    EXPECT_TRUE(readFile(server->Root() + "/image.png") == kImage);
 }
 
 TEST_F(FtpTlsTest, UntrustedCertificatesAreRefusedWithTheReason) {

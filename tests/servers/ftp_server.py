@@ -15,6 +15,10 @@ A BEHAVIOUR makes the server misbehave as real ones do:
             waits for it answers nothing more on that control connection, as a server stuck in
             its connect does
   late=S    sends every reply after the greeting S seconds late
+  silent    accepts the connection and never greets, as a server that waits for something else
+  close     closes the connection at once (with implicit: before the TLS handshake is done)
+  tlsclose  with cert= and key=: answers AUTH TLS with 234 and closes instead of the handshake
+  refuse=TEXT  answers USER with TEXT, as servers refuse a plain session
   nosize    does not know the SIZE command
   huge=CMD  answers CMD with a reply line of 1 MiB
   noport    refuses PORT and EPRT, as a server behind a firewall that cannot reach the client
@@ -84,6 +88,11 @@ def make_handler(behaviours):
             dtp_handler = HandshakingTLSDTPHandler
 
         def handle(self):
+            if "silent" in settings:
+                return
+            if "close" in settings:
+                self.close()
+                return
             if "implicit" in settings:
                 # The greeting waits in the output buffer until the handshake is done.
                 self.secure_connection(self.ssl_context)
@@ -97,6 +106,13 @@ def make_handler(behaviours):
         def pre_process_command(self, line, cmd, arg):
             self.log_line("PASS" if cmd == "PASS" else line)
             if self.stuck or ("nodata" in settings and self._in_dtp_queue is not None):
+                return
+            if "refuse" in settings and cmd == "USER":
+                self.respond(settings["refuse"])
+                return
+            if "tlsclose" in settings and cmd == "AUTH":
+                self.push("234 AUTH TLS successful.\r\n")
+                self.close_when_done()
                 return
             if settings.get("huge") == cmd:
                 self.respond("331 " + "x" * (1024 * 1024))

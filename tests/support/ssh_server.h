@@ -1,15 +1,18 @@
 // A real SSH file transfer server for tests: OpenSSH's sshd on 127.0.0.1 and a free port, with
-// its own configuration and host key, and a system user of its own (made with useradd, removed
-// again) whose home is a temporary folder. Making the user needs root; Available() says why not.
+// its own configuration, host key and authorized keys, and a login folder in a temporary folder.
+// As root it logs in a system user of its own (made with useradd, removed again) by password or
+// key; as anyone else it runs as that user and logs only them in, by key.
 #pragma once
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -17,29 +20,38 @@
 
 class LocalSshServer {
   public:
-    LocalSshServer()
-        : m_user(QString("skyvane-sftp-%1").arg(getpid())),
-          m_password(QString("pw-%1-%2").arg(getpid()).arg(time(nullptr))) {
-        if (geteuid() != 0) {
-            m_problem = "making a user for sshd needs root";
-            return;
-        }
-        QDir().mkpath("/run/sshd");
+    struct Options {
+        QString hostKeyType = "ed25519";
+        bool passwords = true;  // as root; as anyone else only keys log in
+    };
+
+    LocalSshServer() : LocalSshServer(Options{}) {}
+    explicit LocalSshServer(const Options& options)
+        : m_options(options), m_root(geteuid() == 0) {
         // The user's session must reach its home inside.
         QFile::setPermissions(m_folder.path(), QFile::permissions(m_folder.path()) |
                                                    QFileDevice::ExeGroup | QFileDevice::ExeOther);
         m_home = m_folder.filePath("home");
         QDir().mkpath(m_home);
-        // SHA-512 rather than the system's deliberately slow default, so that a login costs what
-        // the protocol costs.
-        if (!run("useradd", {"-M", "-d", m_home, "-s", "/usr/sbin/nologin", m_user}) ||
-            !runWithInput("chpasswd", {"-c", "SHA512"},
-                          (m_user + ":" + m_password + "\n").toUtf8()) ||
-            !run("chown", {m_user, m_home})) {
-            m_problem = "useradd or chpasswd failed";
-            return;
+        QFile(m_folder.filePath("authorized_keys")).open(QIODevice::WriteOnly);
+        if (m_root) {
+            QDir().mkpath("/run/sshd");
+            m_user = QString("skyvane-sftp-%1").arg(getpid());
+            m_password = QString("pw-%1-%2").arg(getpid()).arg(time(nullptr));
+            // SHA-512 rather than the system's deliberately slow default, so that a login costs
+            // what the protocol costs.
+            if (!run("useradd", {"-M", "-d", m_home, "-s", "/usr/sbin/nologin", m_user}) ||
+                !runWithInput("chpasswd", {"-c", "SHA512"},
+                              (m_user + ":" + m_password + "\n").toUtf8()) ||
+                !run("chown", {m_user, m_home})) {
+                m_problem = "useradd or chpasswd failed";
+                return;
+            }
+            m_madeUser = true;
+        } else {
+            const passwd* self = getpwuid(geteuid());
+            m_user = self != nullptr ? self->pw_name : "";
         }
-        m_madeUser = true;
         m_port = freePort();
         if (!NewHostKey() || !Start()) {
             m_problem = "sshd did not start";
@@ -56,7 +68,25 @@ class LocalSshServer {
     const QString& Problem() const { return m_problem; }
     int Port() const { return m_port; }
     std::string User() const { return m_user.toStdString(); }
-    std::string Password() const { return m_password.toStdString(); }
+    // "" when only keys log in.
+    std::string Password() const { return m_options.passwords ? m_password.toStdString() : ""; }
+
+    // Makes an unencrypted key pair at path (and path.pub) and lets it log in when authorized.
+    bool MakeKey(const QString& path, bool authorized = true) {
+        QFile::remove(path);
+        QFile::remove(path + ".pub");
+        QDir().mkpath(QFileInfo(path).path());
+        if (!run("ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-f", path})) {
+            return false;
+        }
+        if (!authorized) {
+            return true;
+        }
+        QFile pub(path + ".pub");
+        QFile keys(m_folder.filePath("authorized_keys"));
+        return pub.open(QIODevice::ReadOnly) && keys.open(QIODevice::Append) &&
+               keys.write(pub.readAll()) > 0;
+    }
     // The user's login folder, where relative paths start.
     std::string Home() const { return m_home.toStdString(); }
 
@@ -71,7 +101,7 @@ class LocalSshServer {
     // "SHA256:..." of the host key, as ssh-keygen -l shows it.
     std::string Fingerprint() const {
         QProcess process;
-        process.start("ssh-keygen", {"-l", "-f", m_folder.filePath("host_ed25519.pub")});
+        process.start("ssh-keygen", {"-l", "-f", m_folder.filePath("host_key.pub")});
         process.waitForFinished(10000);
         return QString(process.readAllStandardOutput()).section(' ', 1, 1).toStdString();
     }
@@ -84,10 +114,10 @@ class LocalSshServer {
 
   private:
     bool NewHostKey() {
-        QString key = m_folder.filePath("host_ed25519");
+        QString key = m_folder.filePath("host_key");
         QFile::remove(key);
         QFile::remove(key + ".pub");
-        return run("ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-f", key});
+        return run("ssh-keygen", {"-q", "-t", m_options.hostKeyType, "-N", "", "-f", key});
     }
 
     bool Start() {
@@ -96,24 +126,28 @@ class LocalSshServer {
         if (!file.open(QIODevice::WriteOnly)) {
             return false;
         }
-        file.write(
-            QString("Port %1\n"
-                    "ListenAddress 127.0.0.1\n"
-                    "HostKey %2\n"
-                    "PidFile %3\n"
-                    "UsePAM no\n"
-                    "PasswordAuthentication yes\n"
-                    "KbdInteractiveAuthentication no\n"
-                    "PubkeyAuthentication no\n"
-                    "PermitRootLogin no\n"
-                    "AllowUsers %4\n"
-                    "StrictModes no\n"
-                    "Subsystem sftp internal-sftp\n"
-                    "ForceCommand internal-sftp\n"
-                    "LogLevel ERROR\n")
-                .arg(m_port)
-                .arg(m_folder.filePath("host_ed25519"), m_folder.filePath("sshd.pid"), m_user)
-                .toUtf8());
+        // The login folder is the session's start folder, so a user running the tests never
+        // sees their own home touched.
+        file.write(QString("Port %1\n"
+                           "ListenAddress 127.0.0.1\n"
+                           "HostKey %2\n"
+                           "PidFile %3\n"
+                           "UsePAM no\n"
+                           "PasswordAuthentication %4\n"
+                           "KbdInteractiveAuthentication no\n"
+                           "PubkeyAuthentication yes\n"
+                           "AuthorizedKeysFile %5\n"
+                           "PermitRootLogin no\n"
+                           "AllowUsers %6\n"
+                           "StrictModes no\n"
+                           "Subsystem sftp internal-sftp\n"
+                           "ForceCommand internal-sftp -d %7\n"
+                           "LogLevel ERROR\n")
+                       .arg(m_port)
+                       .arg(m_folder.filePath("host_key"), m_folder.filePath("sshd.pid"),
+                            m_options.passwords && m_root ? "yes" : "no",
+                            m_folder.filePath("authorized_keys"), m_user, m_home)
+                       .toUtf8());
         file.close();
         m_process.start("/usr/sbin/sshd", {"-D", "-e", "-f", config});
         if (!m_process.waitForStarted(10000)) {
@@ -176,6 +210,8 @@ class LocalSshServer {
                process.exitCode() == 0;
     }
 
+    Options m_options;
+    bool m_root;
     QTemporaryDir m_folder;
     QString m_home;
     QString m_user;

@@ -45,6 +45,8 @@ inline bool prepare() {
     setenv("SKYVANE_TEST_HOME", home().c_str(), 1);
     // Known SSH host keys and the like never touch the real home.
     setenv("HOME", home().c_str(), 1);
+    // Nor does the user's SSH agent offer its keys to test servers.
+    unsetenv("SSH_AUTH_SOCK");
     return true;
 }
 

@@ -78,7 +78,10 @@ void CExportFtpProperties::MarkProblems() {
     };
     MarkField(m_ui->server, serverProblem(m_ui->server, kTextFtpServerNameEmpty, &ParseFtpServer));
     MarkField(m_ui->user, reason(m_ui->user, kTextFtpUserNameEmpty));
-    MarkField(m_ui->password, reason(m_ui->password, kTextFtpPasswordEmpty));
+    // Over SSH an empty password means a login by key.
+    MarkField(m_ui->password, NamesSftpServer(m_ui->server->text().toStdString())
+                                  ? QString()
+                                  : reason(m_ui->password, kTextFtpPasswordEmpty));
     MarkField(m_ui->file, reason(m_ui->file, kTextFtpFileNameEmpty));
 }
 
