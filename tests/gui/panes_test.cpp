@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -159,6 +160,32 @@ TEST_F(PanesTest, PicturePathsReloadAsEachKindWants) {
     path = find<QLineEdit>("path");
     QTest::keyClick(path, Qt::Key_Return);  // unchanged: nothing happens
     EXPECT_EQ(weather->GetRect(), (CRect{10, 10, 110, 60}));
+}
+
+// Every field of a picture pane has its help, and no group shows one when help is switched off.
+TEST(PicturePanes, HelpOnEveryFieldOnlyWhileItIsShown) {
+    for (int shown : {1, 0}) {
+        CSettings::Instance().SetShowTooltipHelp(shown);
+        std::vector<std::unique_ptr<CPane>> panes;
+        panes.push_back(std::make_unique<CImageSimpleProperties>());
+        panes.push_back(std::make_unique<CImageWeatherProperties>());
+        panes.push_back(std::make_unique<CImageWeatherTendencyProperties>());
+        panes.push_back(std::make_unique<CImageStormWarningProperties>());
+        for (const auto& pane : panes) {
+            for (QWidget* field : pane->findChildren<QWidget*>()) {
+                bool helped = qobject_cast<QGroupBox*>(field) != nullptr ||
+                              field->objectName() == "path" || field->objectName() == "browse";
+                if (helped) {
+                    EXPECT_EQ(field->toolTip().isEmpty(), shown == 0)
+                        << field->objectName().toStdString();
+                }
+            }
+            for (auto* preview : pane->findChildren<QLabel*>("preview")) {
+                EXPECT_FALSE(preview->pixmap().isNull());
+            }
+        }
+    }
+    CSettings::Instance().SetShowTooltipHelp(1);
 }
 
 }  // namespace

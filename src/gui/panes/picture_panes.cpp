@@ -55,10 +55,16 @@ CPictureSlotsPane::CPictureSlotsPane(const std::vector<PictureSlotSpec>& picture
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     for (const PictureSlotSpec& slot : m_slots) {
-        auto* group = new QGroupBox(Caption(slot.groupId), this);
-        group->setToolTip(HelpOf(slot.groupId));
+        auto* group = new QGroupBox(this);
+        group->setProperty("textId", slot.groupId);
         auto* inner = new QVBoxLayout(group);
         auto* row = new CPictureSlotRow(slot.builtinId, group);
+        for (auto [name, id] : {std::pair{"path", slot.pathId}, std::pair{"browse", slot.browseId},
+                                std::pair{"preview", slot.previewId}}) {
+            if (id != 0) {
+                row->findChild<QWidget*>(name)->setProperty("textId", id);
+            }
+        }
         inner->addWidget(row);
         layout->addWidget(group);
         m_rows.push_back(row);
@@ -72,6 +78,11 @@ CPictureSlotsPane::CPictureSlotsPane(const std::vector<PictureSlotSpec>& picture
         });
     }
     layout->addStretch();
+    // Captions and help as everywhere: the help only while the setting shows it.
+    ApplyCaptions(this);
+    for (CPictureSlotRow* row : m_rows) {
+        row->ShowPreview();
+    }
 }
 
 void CPictureSlotsPane::ShowObject(CDrawObj* element, bool readOnly) {
@@ -88,13 +99,18 @@ void CPictureSlotsPane::ShowObject(CDrawObj* element, bool readOnly) {
 }
 
 CImageSimpleProperties::CImageSimpleProperties(QWidget* parent)
-    : CPictureSlotsPane({{0, 1193, 304}}, true, parent) {}
+    : CPictureSlotsPane({{0, 1193, 304, 1072, 1071}}, true, parent) {}
 
 CImageWeatherProperties::CImageWeatherProperties(QWidget* parent)
-    : CPictureSlotsPane({{2, 1185, 306}, {1, 1186, 307}, {0, 1187, 305}}, false, parent) {}
+    : CPictureSlotsPane(
+          {{2, 1185, 306, 1074, 1075}, {1, 1186, 307, 1076, 1077}, {0, 1187, 305, 1078, 1079}},
+          false, parent) {}
 
 CImageWeatherTendencyProperties::CImageWeatherTendencyProperties(QWidget* parent)
-    : CPictureSlotsPane({{0, 1178, 301}, {1, 1179, 302}, {2, 1183, 300}}, false, parent) {}
+    : CPictureSlotsPane({{0, 1178, 301, 1144, 1145, 1143},
+                         {1, 1179, 302, 1130, 1133, 1129},
+                         {2, 1183, 300, 1132, 1134, 1131}},
+                        false, parent) {}
 
 CImageStormWarningProperties::CImageStormWarningProperties(QWidget* parent)
-    : CPictureSlotsPane({{0, 1191, 308}}, false, parent) {}
+    : CPictureSlotsPane({{0, 1191, 308, 1136, 1137, 1135}}, false, parent) {}

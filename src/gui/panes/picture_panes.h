@@ -21,6 +21,8 @@ class CPictureSlotRow : public QWidget {
     void SetPath(const QString& path);
     QString Path() const;
     void SetReadOnly(bool readOnly);
+    // The picture of the path, or the built-in one, small.
+    void ShowPreview();
     Ui::CPictureSlotRow& Form() { return *m_ui; }
 
   signals:
@@ -28,16 +30,19 @@ class CPictureSlotRow : public QWidget {
     void pathGiven(const QString& path);
 
   private:
-    void ShowPreview();
     std::unique_ptr<Ui::CPictureSlotRow> m_ui;
     int m_builtinId;
 };
 
-// Slots in groups: each (slot index, group caption, built-in picture).
+// Slots in groups: each (slot index, group caption, built-in picture, the helps of its row).
 struct PictureSlotSpec {
     int index;
     unsigned groupId;
     int builtinId;
+    // The help of the row's path field, "..." button and preview; 0 for none.
+    unsigned pathId = 0;
+    unsigned browseId = 0;
+    unsigned previewId = 0;
 };
 
 class CPictureSlotsPane : public CPane {
