@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -175,6 +176,9 @@ TEST_F(ExportPageTest, ServerPrefixesAreCheckedAndPassiveModeIsKept) {
     EXPECT_EQ(ftp.server->property("problem").toString(), "");
     EXPECT_EQ(ftp.server->toolTip(), help);  // the help is back
     auto& mail = m_page->EmailPage()->Form();
+    // The mail server's fields in a group of their own, as the FTP server's are.
+    EXPECT_EQ(mail.smtpGroup->title(), "Outgoing Mail");
+    EXPECT_TRUE(mail.smtpGroup->isAncestorOf(mail.smtpPassword));
     QTest::keyClicks(mail.smtp, "smtps://mail.example.org");
     EXPECT_EQ(mail.smtp->property("problem").toString(), "");
     mail.smtp->clear();
