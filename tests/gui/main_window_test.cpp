@@ -27,6 +27,8 @@
 
 #include "base/clock.h"
 #include "base/settings.h"
+#include "drawing/drawing.h"
+#include "gui/canvas/canvas_view.h"
 #include "gui/exportpage/export_properties.h"
 #include "gui/exportpage/export_subpages.h"
 #include "gui/mainwindow/image_naming.h"
@@ -233,6 +235,18 @@ TEST_F(MainWindowTest, TheWheelScrollsThePaneAndChangesOnlyTheFocusedField) {
                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(date, &turn);
     };
+    // Back on the Properties tab, another element's pane starts at its top.
+    frame->View()->Tabs()->setCurrentIndex(0);
+    CDrawing* drawing = frame->View()->Canvas()->Drawing();
+    CDrawObj* text = drawing->AddTextData();
+    frame->View()->Canvas()->Select(text);
+    auto* properties = frame->View()->findChild<QScrollArea*>("propertiesScroll");
+    ASSERT_NE(properties, nullptr);
+    ASSERT_GT(properties->verticalScrollBar()->maximum(), 0);
+    properties->verticalScrollBar()->setValue(properties->verticalScrollBar()->maximum());
+    frame->View()->Canvas()->Select(drawing->GetBackground());
+    EXPECT_EQ(properties->verticalScrollBar()->value(), 0);
+    frame->View()->Tabs()->setCurrentIndex(1);
     QDate shown = date->date();
     frame->View()->ImageList()->setFocus();
     wheel();

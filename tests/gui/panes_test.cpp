@@ -119,6 +119,15 @@ TEST_F(PanesTest, SizeLimitsFontSizeAndUpdate) {
     show(m_drawing->GetBackground());
     EXPECT_EQ(width->minimum(), 300);
     EXPECT_EQ(width->maximum(), 400);
+    // A larger image than the editor makes shows its real size.
+    m_drawing->SetWidth(3000);
+    m_drawing->SetHeight(2500);
+    show(m_drawing->GetBackground());
+    EXPECT_EQ(width->value(), m_drawing->GetWidth());
+    EXPECT_EQ(find<QSpinBox>("height")->value(), m_drawing->GetHeight());
+    m_drawing->SetWidth(400);
+    m_drawing->SetHeight(300);
+    show(m_drawing->GetBackground());
     width->setValue(100);  // held at the element's right edge
     EXPECT_EQ(m_drawing->GetWidth(), 300);
     // Typed, it counts once complete, not at each digit.

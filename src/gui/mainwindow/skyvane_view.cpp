@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
@@ -52,6 +53,8 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     m_ui->canvasHost->setWidget(m_canvas);
     auto* propertiesLayout = new QVBoxLayout(m_ui->propertiesPage);
     auto* propertiesScroll = new QScrollArea;
+    m_propertiesScroll = propertiesScroll;
+    propertiesScroll->setObjectName("propertiesScroll");
     propertiesScroll->setWidgetResizable(true);
     propertiesScroll->setFrameShape(QFrame::NoFrame);
     // Lists as narrow as their content needs, so the panes fit the tab in every language.
@@ -102,6 +105,8 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
     connect(m_canvas, &CCanvasView::selectionChanged, this,
             [this](CDrawObj* element, bool keepTab) {
                 m_properties->ShowObject(element, m_canvas->Profile(), m_canvas->IsReadOnly());
+                // Another element's pane starts at its top, not where the last one was left.
+                m_propertiesScroll->verticalScrollBar()->setValue(0);
                 if (!keepTab) {
                     m_ui->tabs->setCurrentIndex(0);
                 }

@@ -93,4 +93,5 @@ class CSkyvaneView : public QWidget {
     bool m_modified = false;
     // The selection is being put back after a cancelled change of image.
     bool m_reverting = false;
+    QScrollArea* m_propertiesScroll = nullptr;
 };

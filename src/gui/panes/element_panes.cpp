@@ -59,8 +59,11 @@ void CBackgroundProperties::ShowObject(CDrawObj* background, CProfile* profile, 
     m_ui->name->setText(profile != nullptr ? QString::fromStdString(profile->GetName())
                                            : QString());
     if (drawing != nullptr) {
-        m_ui->width->setRange(drawing->GetMinWidth(), kMaxImageWidth);
-        m_ui->height->setRange(drawing->GetMinHeight(), kMaxImageHeight);
+        // A larger image from a list written elsewhere shows its real size, not the limit.
+        m_ui->width->setRange(drawing->GetMinWidth(),
+                              std::max(kMaxImageWidth, drawing->GetWidth()));
+        m_ui->height->setRange(drawing->GetMinHeight(),
+                               std::max(kMaxImageHeight, drawing->GetHeight()));
         m_ui->width->setValue(drawing->GetWidth());
         m_ui->height->setValue(drawing->GetHeight());
         m_ui->jpeg->setChecked(drawing->GetImageFormat() == 3);
