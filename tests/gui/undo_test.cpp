@@ -46,6 +46,9 @@ TEST(UndoHistory, EveryChangeGoesBackAndForthExactly) {
         ASSERT_TRUE(undo->isEnabled());
         undo->trigger();
         EXPECT_EQ(DrawingXml(*canvas->Drawing()), states[static_cast<size_t>(i - 1)]);
+        if (i == 2) {  // the move undone: the moved text stays selected
+            EXPECT_EQ(canvas->Selected(), canvas->Drawing()->Elements().back().get());
+        }
     }
     EXPECT_FALSE(undo->isEnabled());
     for (int i = 1; i <= 3; ++i) {

@@ -132,11 +132,22 @@ void CSkyvaneView::RecordChange(int field) {
     if (profile == nullptr || drawing == nullptr) {
         return;
     }
+    // Undo and redo select the element the change was made to, by its place in the stack.
+    const auto& elements = drawing->Elements();
+    auto changed = std::find_if(elements.begin(), elements.end(),
+                                [this](const auto& element) {
+                                    return element.get() == m_canvas->Selected();
+                                }) -
+                   elements.begin();
     StackOf(profile)->push(new CDrawingChange(
         drawing, m_before, DrawingXml(*drawing),
-        [this, profile] {
+        [this, profile, changed] {
             if (m_canvas->Profile() == profile) {
                 m_canvas->ShowImage(profile, profile->GetActive());
+                const auto& now = profile->GetDrawing()->Elements();
+                if (changed < static_cast<std::ptrdiff_t>(now.size())) {
+                    m_canvas->Select(now[static_cast<size_t>(changed)].get(), true);
+                }
             }
             SetModified(true);
         },
