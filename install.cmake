@@ -32,8 +32,13 @@ add_custom_target(install_pages ALL
 install(FILES ${CMAKE_BINARY_DIR}/install/skyvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/install/changelog.gz res/install/copyright
   DESTINATION ${docdir})
+# Something to start from: a station's weather file and an image list of every element kind.
+install(FILES examples/currdat.lst examples/data.xml examples/logo.png
+  DESTINATION ${docdir}/examples)
 
-# The services run the installed program, wherever the prefix puts it.
+# The services run the installed program, wherever the prefix puts it, in the same sandbox.
+file(READ res/install/service_sandbox.conf SERVICE_SANDBOX)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS res/install/service_sandbox.conf)
 foreach(unit skyvane-headless.service skyvane-headless@.service)
   configure_file(res/install/${unit}.in ${CMAKE_BINARY_DIR}/install/${unit} @ONLY)
 endforeach()

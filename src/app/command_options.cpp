@@ -25,9 +25,6 @@ std::string helpText() {
         QString value = stored.value(key).toString();
         return value.isEmpty() ? fallback : value.toStdString();
     };
-    std::string folder =
-        "the program's folder when it is writable, else "
-        "~/.local/share/Quillonsoft/Skyvane/";
     return "Skyvane publishes weather images made from a station's readings.\n"
            "\n"
            "usage: skyvane [-minimized]\n"
@@ -52,12 +49,16 @@ std::string helpText() {
            "Settings:     " +
            stored.fileName().toStdString() +
            "\n"
-           "Image list:   --profiles, else the setting OpenedFile, else SKV/data/data.xml in\n"
-           "              " +
-           folder + "\n              now: " + storedOr("OpenedFile", "(not set)") +
+           "Data folder:  ~/.local/share/Quillonsoft/Skyvane/ (in $XDG_DATA_HOME when set);\n"
+           "              a portable copy (writable, not in a bin folder) keeps it beside itself\n"
+           "Image list:   --profiles, else the setting OpenedFile, else in the data folder\n"
+           "              ~/.local/share/Quillonsoft/Skyvane/SKV/data/data.xml\n"
+           "              now: " +
+           storedOr("OpenedFile", "(not set)") +
            "\n"
-           "Weather file: --weather, else the setting WeatherFilePath, else currdat.lst in\n"
-           "              the same folder\n              now: " +
+           "Weather file: --weather, else the setting WeatherFilePath, else in the data folder\n"
+           "              ~/.local/share/Quillonsoft/Skyvane/currdat.lst\n"
+           "              now: " +
            storedOr("WeatherFilePath", "(not set)") +
            "\n"
            "Diagnostics:  set SKYVANE_DEBUG=1 to see the diagnostic log on standard error\n";

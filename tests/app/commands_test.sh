@@ -21,6 +21,8 @@ check "render prints only the files it wrote" "! grep -qv '^$scratch/out/' '$scr
 "$program" --help > "$scratch/help" 2>&1
 check "--help exits 0 and says where things are" \
     "[ $? -eq 0 ] && grep -q '^Settings: ' '$scratch/help' && grep -q '^Weather file: ' '$scratch/help' && grep -q 'export ' '$scratch/help'"
+check "--help names the default weather file in the data folder, as the man page does" \
+    "grep -q '^ *~/.local/share/Quillonsoft/Skyvane/currdat.lst\$' '$scratch/help'"
 "$program" -h > /dev/null 2>&1
 check "-h exits 0" "[ $? -eq 0 ]"
 "$program" frobnicate > /dev/null 2> "$scratch/err"
