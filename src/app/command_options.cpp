@@ -72,6 +72,11 @@ bool useWeatherFile(const char* command, const CommandOptions& options) {
     if (CWeatherData::Instance().Reload()) {
         return true;
     }
+    std::string problem = CWeatherData::Instance().LastProblem();
+    if (!problem.empty()) {
+        std::fprintf(stderr, "skyvane %s: %s\n", command, WeatherFileProblem().c_str());
+        return false;
+    }
     std::fprintf(stderr,
                  "skyvane %s: the weather data file %s cannot be read or holds no readings; "
                  "give another with --weather FILE\n",

@@ -66,6 +66,7 @@ int runValuesCommand(const QStringList& arguments) {
         return 1;
     }
     CWeatherData& data = CWeatherData::Instance();
+    std::printf("%s\n", data.SourceDescription().c_str());
     printReadings(data);
     printStates(data);
     if (data.IsOutdated()) {

@@ -1,5 +1,7 @@
 #include "weather/weather_data.h"
 
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 
 #include "base/clock.h"
@@ -52,17 +54,76 @@ CWeatherData::CWeatherData() {
 
 bool CWeatherData::Reload() {
     std::string path = CSettings::Instance().GetWeatherFilePath();
+    WeatherSourceKind kind = weatherSourceOf(path);
+    return kind == WeatherSourceKind::StationFile ? ReloadStationFile(path)
+                                                  : ReloadOtherSource(path, kind);
+}
+
+bool CWeatherData::ReloadStationFile(const std::string& path) {
     CDataFile fresh;
-    if (!fresh.Load(path) || !holdsAReading(fresh)) {
+    bool read = fresh.Load(path) && holdsAReading(fresh);
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_problem.clear();
+    if (!read) {
         return false;
     }
-    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_kind != WeatherSourceKind::StationFile) {
+        static_cast<CDataFile&>(*this) = CDataFile();
+        m_kind = WeatherSourceKind::StationFile;
+    }
     for (const DataFileSection& section : fresh.Sections()) {
         for (const DataFileKey& key : section.keys) {
             SetValue(key.name, key.value, key.comment, section.name);
         }
     }
     return true;
+}
+
+bool CWeatherData::ReloadOtherSource(const std::string& path, WeatherSourceKind kind) {
+    SourceReadings source = readWeatherSource(path, kind);
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_problem = source.parsed.error;
+    if (!m_problem.empty()) {
+        return false;
+    }
+    completeReadings(source.parsed.readings);
+    if (m_historyPath != path) {
+        m_history = PressureHistory();
+        m_historyPath = path;
+    }
+    WeatherStates states =
+        source.states ? *source.states : statesFromHistory(m_history, source.parsed.readings);
+    CDataFile fresh;
+    for (const WeatherFileEntry& entry : weatherFileEntries(source.parsed.readings, states)) {
+        fresh.SetValue(entry.key, entry.value, "", entry.section);
+    }
+    static_cast<CDataFile&>(*this) = std::move(fresh);
+    m_kind = kind;
+    return true;
+}
+
+std::string CWeatherData::SourceDescription() const {
+    std::string date = FormatValue(WeatherDataType::Date, 0);
+    std::string stamp;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        stamp = stripBlanksAndQuotes(GetValue("last_actualisation", "time"));
+    }
+    auto seconds = static_cast<std::time_t>(
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(parseDecimal(stamp)) - kTimeOffset));
+    std::tm local{};
+    char time[16] = "";
+    if (localtime_r(&seconds, &local) != nullptr) {
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.tm_hour, local.tm_min,
+                      local.tm_sec);
+    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    return LangString(kTextReadingsOf, {weatherSourceName(m_kind), date + " " + time});
+}
+
+std::string CWeatherData::LastProblem() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_problem;
 }
 
 bool CWeatherData::IsOutdated() const {
@@ -101,6 +162,10 @@ std::string WeatherFileProblem() {
     if (!std::filesystem::exists(path, ignored)) {
         return LangString(kTextWeatherFileMissing, {path});
     }
+    std::string problem = CWeatherData::Instance().LastProblem();
+    if (!problem.empty()) {
+        return LangString(kTextWeatherFileUnreadable, {path, problem});
+    }
     return LangString(kTextCouldNotParseWeatherData) + " (" + path + ")";
 }
 
@@ -108,6 +173,9 @@ std::string WeatherFileWarning() {
     std::error_code ignored;
     if (!std::filesystem::exists(CSettings::Instance().GetWeatherFilePath(), ignored)) {
         return WeatherFileProblem();
+    }
+    if (!CWeatherData::Instance().LastProblem().empty()) {
+        return WeatherFileProblem() + " " + LangString(kTextLastReadingsKept);
     }
     return CWeatherData::Instance().IsOutdated() ? LangString(kTextWeatherDataOutdated) : "";
 }

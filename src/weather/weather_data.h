@@ -8,6 +8,8 @@
 
 #include "base/singleton.h"
 #include "weather/data_file.h"
+#include "weather/pressure_history.h"
+#include "weather/station_source.h"
 
 enum class WeatherStateKind { WeatherPicture = 0, WeatherTendency = 1, StormAlarm = 2 };
 
@@ -45,8 +47,16 @@ class CWeatherData : private CDataFile {
     static CWeatherData& Instance() { return SingletonHolder<CWeatherData>::Instance(); }
 
     // Merges the file named by the WeatherFilePath setting in; false, with nothing changed, when
-    // it cannot be read or holds none of the readings (empty, or being rewritten).
+    // it cannot be read or holds none of the readings (empty, or being rewritten). Another
+    // program's file replaces the readings as a whole, its states from its pressures.
     bool Reload();
+
+    // What the last Reload read and the time of its readings: "realtime.txt (Cumulus format),
+    // readings of 07.12.2026 16:03:45".
+    std::string SourceDescription() const;
+
+    // What was wrong with the file at the last Reload; "" when it was read.
+    std::string LastProblem() const;
 
     // True when the readings are one day old or older, or carry no time.
     bool IsOutdated() const;
@@ -65,7 +75,15 @@ class CWeatherData : private CDataFile {
     friend class SingletonHolder<CWeatherData>;
     CWeatherData();
 
+    bool ReloadStationFile(const std::string& path);
+    bool ReloadOtherSource(const std::string& path, WeatherSourceKind kind);
+
     mutable std::mutex m_lock;
+    WeatherSourceKind m_kind = WeatherSourceKind::StationFile;
+    std::string m_problem;
+    // Pressures seen from a source without history of its own.
+    PressureHistory m_history;
+    std::string m_historyPath;
 };
 
 // Why the weather data file the settings name gave no readings, with its path: it is missing,
