@@ -95,4 +95,9 @@ enum StringId : unsigned {
     kTextReadingsOf = 509,
     kTextWeatherFileUnreadable = 510,
     kTextLastReadingsKept = 511,
+    kTextDatabaseLocked = 512,
+    kTextNotADatabase = 513,
+    kTextNoArchiveTable = 514,
+    kTextArchiveEmpty = 515,
+    kTextUnknownArchiveUnits = 516,
 };
