@@ -30,6 +30,7 @@ package: build
 
 bench: build
 	$(BUILD)/bench/bench_weather --benchmark_min_time=0.2
+	$(BUILD)/bench/bench_sources --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_render --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_engine --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_gui
@@ -56,7 +57,8 @@ sanitize-thread: bootstrap
 
 # Each libFuzzer target for FUZZ_SECONDS, starting from the seeds in fuzz/seeds/<target>.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = data_file base64 mime_text profiles_file smtp_reply nmcli_output ftp_reply
+FUZZ_TARGETS = data_file base64 mime_text profiles_file smtp_reply nmcli_output ftp_reply realtime_text \
+	clientraw_text
 
 fuzz:
 	@tools/bootstrap fuzz
