@@ -46,6 +46,21 @@ bool holdsAReading(const CDataFile& file) {
     return false;
 }
 
+// What was read and when, from the file's time stamp; the kind alone without one.
+std::string readingsOf(WeatherSourceKind kind, const std::string& stamp) {
+    auto seconds = static_cast<std::time_t>(
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(parseDecimal(stamp)) - kTimeOffset));
+    std::tm local{};
+    if (stamp.empty() || seconds < 0 || localtime_r(&seconds, &local) == nullptr) {
+        return weatherSourceName(kind);
+    }
+    char time[64];
+    std::snprintf(time, sizeof time, "%02d.%02d.%04d %02d:%02d:%02d", local.tm_mday,
+                  local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
+                  local.tm_sec);
+    return LangString(kTextReadingsOf, {weatherSourceName(kind), time});
+}
+
 }  // namespace
 
 CWeatherData::CWeatherData() {
@@ -103,22 +118,8 @@ bool CWeatherData::ReloadOtherSource(const std::string& path, WeatherSourceKind 
 }
 
 std::string CWeatherData::SourceDescription() const {
-    std::string date = FormatValue(WeatherDataType::Date, 0);
-    std::string stamp;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        stamp = stripBlanksAndQuotes(GetValue("last_actualisation", "time"));
-    }
-    auto seconds = static_cast<std::time_t>(
-        static_cast<std::int64_t>(static_cast<std::uint64_t>(parseDecimal(stamp)) - kTimeOffset));
-    std::tm local{};
-    char time[16] = "";
-    if (localtime_r(&seconds, &local) != nullptr) {
-        std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.tm_hour, local.tm_min,
-                      local.tm_sec);
-    }
     std::lock_guard<std::mutex> guard(m_lock);
-    return LangString(kTextReadingsOf, {weatherSourceName(m_kind), date + " " + time});
+    return readingsOf(m_kind, stripBlanksAndQuotes(GetValue("last_actualisation", "time")));
 }
 
 std::string CWeatherData::LastProblem() const {
@@ -178,4 +179,25 @@ std::string WeatherFileWarning() {
         return WeatherFileProblem() + " " + LangString(kTextLastReadingsKept);
     }
     return CWeatherData::Instance().IsOutdated() ? LangString(kTextWeatherDataOutdated) : "";
+}
+
+std::string DescribeWeatherFile(const std::string& path) {
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        return LangString(kTextWeatherFileMissing, {path});
+    }
+    WeatherSourceKind kind = weatherSourceOf(path);
+    if (kind == WeatherSourceKind::StationFile) {
+        CDataFile file;
+        if (!file.Load(path) || !holdsAReading(file)) {
+            return LangString(kTextCouldNotParseWeatherData) + " (" + path + ")";
+        }
+        return readingsOf(kind, stripBlanksAndQuotes(file.GetValue("last_actualisation", "time")));
+    }
+    SourceReadings source = readWeatherSource(path, kind);
+    if (!source.parsed.error.empty()) {
+        return LangString(kTextWeatherFileUnreadable, {path, source.parsed.error});
+    }
+    std::optional<std::int64_t> time = source.parsed.readings.time;
+    return readingsOf(kind, time ? std::to_string(*time + kTimeOffset) : "");
 }

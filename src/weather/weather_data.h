@@ -93,5 +93,9 @@ std::string WeatherFileProblem();
 // neither.
 std::string WeatherFileWarning();
 
+// What the file at the path is and the time of its readings, or why it gives none; for the
+// user choosing a file, before it is used.
+std::string DescribeWeatherFile(const std::string& path);
+
 // The string id of the text shown for a weather state's value; 0 when the value shows none.
 unsigned stateTextId(WeatherStateKind kind, int value);

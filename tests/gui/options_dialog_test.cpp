@@ -181,3 +181,25 @@ TEST(SingleInstance, ASecondStartAsksTheFirstToComeToTheFront) {
 }
 
 }  // namespace
+
+TEST_F(OptionsDialogTest, TheWeatherFileFieldSaysWhatTheFileIs) {
+    std::string realtime = m_dir.filePath("realtime.txt").toStdString();
+    std::string line =
+        "07/12/26 16:03:45 3.8 87 1.8 14.4 18.0 225 0.0 4.2 1013.2 SW 3 km/h C hPa mm";
+    const std::pair<std::string, std::string> cases[] = {
+        {line + "\n", "realtime.txt (Cumulus format), readings of 07.12.2026 16:03:45"},
+        {"07/12/26 16:03:45 3.8\n", "The weather data file " + realtime +
+                                        " cannot be read: too few fields (3, at least 17 needed)."},
+    };
+    open();
+    auto* note = find<QLabel>("weatherFileNote");
+    EXPECT_EQ(note->text().toStdString(), "currdat.lst, readings of 06.12.2026 14:35:00");
+    for (const auto& [text, said] : cases) {
+        writeFile(realtime, text);
+        type("weatherFile", realtime);
+        EXPECT_EQ(note->text().toStdString(), said);
+    }
+    click("ok");
+    EXPECT_THAT(CMessageBox::Shown(), ElementsAre(cases[1].second));
+    EXPECT_TRUE(m_dialog->isVisible());
+}

@@ -57,6 +57,8 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     }
     connect(m_ui->snapElements, &QCheckBox::toggled, m_ui->snapOffset, &QWidget::setEnabled);
     connect(m_ui->search, &QPushButton::clicked, this, &COptionsDlg::Browse);
+    connect(m_ui->weatherFile, &QLineEdit::textChanged, this, &COptionsDlg::DescribeFile);
+    DescribeFile();
     connect(m_ui->ok, &QPushButton::clicked, this, &COptionsDlg::Confirm);
     connect(m_ui->cancel, &QPushButton::clicked, this, &QDialog::reject);
     adjustSize();
@@ -71,6 +73,12 @@ void COptionsDlg::Browse() {
     }
 }
 
+void COptionsDlg::DescribeFile() {
+    std::string path = m_ui->weatherFile->text().left(260).toStdString();
+    m_ui->weatherFileNote->setText(
+        path.empty() ? QString() : QString::fromStdString(DescribeWeatherFile(path)));
+}
+
 void COptionsDlg::closeEvent(QCloseEvent* event) {
     // The close box confirms, as OK does.
     event->ignore();
@@ -83,7 +91,10 @@ void COptionsDlg::Confirm() {
     settings.SetWeatherFilePath(path);
     bool readable = CWeatherData::Instance().Reload();
     if (!readable) {
-        CMessageBox::Show(this, LangString(kTextWeatherFileNotFound) + " (" + path + ")",
+        std::string problem = CWeatherData::Instance().LastProblem();
+        CMessageBox::Show(this,
+                          problem.empty() ? LangString(kTextWeatherFileNotFound) + " (" + path + ")"
+                                          : WeatherFileProblem(),
                           QMessageBox::Critical);
     }
     settings.SetStartAutomatically(m_ui->startAutomatically->isChecked() ? 1 : 0);

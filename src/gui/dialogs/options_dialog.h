@@ -24,6 +24,8 @@ class COptionsDlg : public QDialog {
 
   private:
     void Browse();
+    // What the file in the field is and when its readings are from, or why it gives none.
+    void DescribeFile();
 
     std::unique_ptr<Ui::COptionsDlg> m_ui;
     // As they were when the dialog opened: an OK refused for the weather file stores the
