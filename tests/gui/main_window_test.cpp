@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -255,6 +259,41 @@ TEST_F(MainWindowTest, TheWheelScrollsThePaneAndChangesOnlyTheFocusedField) {
     date->setFocus();
     wheel();
     EXPECT_NE(date->date(), shown);
+}
+
+// With no image selected no field of either tab can be edited: the edit would go nowhere.
+TEST_F(MainWindowTest, WithoutASelectedImageNoFieldTakesAnEdit) {
+    enum class Way { EmptyList, ImageDeleted, RowDeselected };
+    for (Way way : {Way::EmptyList, Way::ImageDeleted, Way::RowDeselected}) {
+        auto frame = openWindow();
+        if (way != Way::EmptyList) {
+            frame->Action(kNewImage)->trigger();
+        }
+        if (way == Way::ImageDeleted) {  // the only one
+            CMessageBox::AnswerNext(QMessageBox::Yes);
+            frame->Action(kDeleteImage)->trigger();
+        } else if (way == Way::RowDeselected) {
+            frame->Action(kNewImage)->trigger();
+            QTableView* list = frame->View()->ImageList();
+            QRect row = list->visualRect(list->model()->index(1, Model::Name));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, row.center());
+        }
+        ASSERT_EQ(frame->View()->SelectedProfile(), nullptr) << static_cast<int>(way);
+        for (int tab : {0, 1}) {
+            frame->View()->Tabs()->setCurrentIndex(tab);
+            QWidget* page = frame->View()->Tabs()->currentWidget();
+            for (QWidget* field : page->findChildren<QWidget*>()) {
+                bool editable =
+                    qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field) ||
+                    qobject_cast<QAbstractSpinBox*>(field) ||
+                    qobject_cast<QAbstractButton*>(field) || qobject_cast<QPlainTextEdit*>(field);
+                if (editable && field->isVisibleTo(page)) {
+                    EXPECT_FALSE(field->isEnabled())
+                        << static_cast<int>(way) << " " << field->objectName().toStdString();
+                }
+            }
+        }
+    }
 }
 
 // Apply and Test stay in sight at the window's first size, and export edits not applied are
