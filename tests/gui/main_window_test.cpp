@@ -263,10 +263,15 @@ TEST_F(MainWindowTest, TheWheelScrollsThePaneAndChangesOnlyTheFocusedField) {
 
 // With no image selected no field of either tab can be edited: the edit would go nowhere.
 TEST_F(MainWindowTest, WithoutASelectedImageNoFieldTakesAnEdit) {
-    enum class Way { EmptyList, ImageDeleted, RowDeselected };
-    for (Way way : {Way::EmptyList, Way::ImageDeleted, Way::RowDeselected}) {
+    enum class Way { FirstStart, EmptyList, ImageDeleted, RowDeselected };
+    for (Way way : {Way::FirstStart, Way::EmptyList, Way::ImageDeleted, Way::RowDeselected}) {
+        if (way == Way::FirstStart) {
+            CSettings::Instance().SetOpenedFile(m_defaultFolder + "/data/data.xml");
+        } else {
+            CSettings::Instance().SetOpenedFile(m_list);
+        }
         auto frame = openWindow();
-        if (way != Way::EmptyList) {
+        if (way == Way::ImageDeleted || way == Way::RowDeselected) {
             frame->Action(kNewImage)->trigger();
         }
         if (way == Way::ImageDeleted) {  // the only one
