@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -31,6 +35,7 @@
 #include "gui/canvas/canvas_view.h"
 #include "gui/exportpage/export_properties.h"
 #include "gui/exportpage/export_subpages.h"
+#include "gui/mainwindow/examples.h"
 #include "gui/mainwindow/image_naming.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
@@ -46,6 +51,7 @@ namespace {
 
 using testing::ElementsAre;
 using testing::HasSubstr;
+using testing::Not;
 using testing::StartsWith;
 using Names = std::vector<std::string>;
 using Model = CImageListModel;
@@ -65,6 +71,7 @@ class MainWindowTest : public testing::Test {
     void SetUp() override {
         std::error_code ignored;
         std::filesystem::remove_all(m_defaultFolder, ignored);  // left by a test that crashed
+        std::filesystem::remove_all(m_examplesCopy, ignored);
         CSettings& settings = CSettings::Instance();
         settings.SetLangID(1033);
         settings.SetShowInSystemTray(1);
@@ -80,6 +87,7 @@ class MainWindowTest : public testing::Test {
         // Made by "New list" or a save beside the test program; a later test must not find it.
         std::error_code ignored;
         std::filesystem::remove_all(m_defaultFolder, ignored);
+        std::filesystem::remove_all(m_examplesCopy, ignored);
     }
 
     // The main window as the program shows it, over the list named by OpenedFile.
@@ -120,6 +128,7 @@ class MainWindowTest : public testing::Test {
 
     QString m_startFolder = QDir::currentPath();
     std::string m_defaultFolder = CSettings::GetProgramDirectory() + "SKV";
+    std::string m_examplesCopy = CSettings::GetProgramDirectory() + "examples";
     QTemporaryDir m_dir;
     std::string m_weather = m_dir.filePath("currdat.lst").toStdString();
     std::string m_list = m_dir.filePath("images.xml").toStdString();
@@ -255,6 +264,46 @@ TEST_F(MainWindowTest, TheWheelScrollsThePaneAndChangesOnlyTheFocusedField) {
     date->setFocus();
     wheel();
     EXPECT_NE(date->date(), shown);
+}
+
+// With no image selected no field of either tab can be edited: the edit would go nowhere.
+TEST_F(MainWindowTest, WithoutASelectedImageNoFieldTakesAnEdit) {
+    enum class Way { FirstStart, EmptyList, ImageDeleted, RowDeselected };
+    for (Way way : {Way::FirstStart, Way::EmptyList, Way::ImageDeleted, Way::RowDeselected}) {
+        if (way == Way::FirstStart) {
+            CSettings::Instance().SetOpenedFile(m_defaultFolder + "/data/data.xml");
+        } else {
+            CSettings::Instance().SetOpenedFile(m_list);
+        }
+        auto frame = openWindow();
+        if (way == Way::ImageDeleted || way == Way::RowDeselected) {
+            frame->Action(kNewImage)->trigger();
+        }
+        if (way == Way::ImageDeleted) {  // the only one
+            CMessageBox::AnswerNext(QMessageBox::Yes);
+            frame->Action(kDeleteImage)->trigger();
+        } else if (way == Way::RowDeselected) {
+            frame->Action(kNewImage)->trigger();
+            QTableView* list = frame->View()->ImageList();
+            QRect row = list->visualRect(list->model()->index(1, Model::Name));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, row.center());
+        }
+        ASSERT_EQ(frame->View()->SelectedProfile(), nullptr) << static_cast<int>(way);
+        for (int tab : {0, 1}) {
+            frame->View()->Tabs()->setCurrentIndex(tab);
+            QWidget* page = frame->View()->Tabs()->currentWidget();
+            for (QWidget* field : page->findChildren<QWidget*>()) {
+                bool editable =
+                    qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field) ||
+                    qobject_cast<QAbstractSpinBox*>(field) ||
+                    qobject_cast<QAbstractButton*>(field) || qobject_cast<QPlainTextEdit*>(field);
+                if (editable && field->isVisibleTo(page)) {
+                    EXPECT_FALSE(field->isEnabled())
+                        << static_cast<int>(way) << " " << field->objectName().toStdString();
+                }
+            }
+        }
+    }
 }
 
 // Apply and Test stay in sight at the window's first size, and export edits not applied are
@@ -498,6 +547,77 @@ TEST_F(MainWindowTest, AListFileThatIsGoneIsToldAndSavedToAgain) {
     frame->Action(kSave)->trigger();
     EXPECT_THAT(readFile(gone), HasSubstr("New Image"));
     EXPECT_THAT(readFile(defaultList), HasSubstr("Default image"));
+}
+
+TEST(Examples, TheInstalledOnesLieBesideTheProgramsBinFolder) {
+    QTemporaryDir prefix;
+    QDir(prefix.path()).mkpath("bin");
+    EXPECT_EQ(InstalledExamples(prefix.filePath("bin")), "");
+    QString examples = prefix.filePath("share/doc/skyvane/examples");
+    QDir().mkpath(examples);
+    writeFile((examples + "/data.xml").toStdString(), "<profiles/>");
+    EXPECT_EQ(InstalledExamples(prefix.filePath("bin")), examples);
+}
+
+// The first start names no list that is not there, and offers a first image or the examples
+// (a copy of them, deactivated, its weather file standing in for a missing one; a copy the user
+// has already is opened as it is).
+TEST_F(MainWindowTest, TheFirstStartOffersAFirstImageOrTheExamples) {
+    struct Case {
+        const char* button;
+        bool weatherThere;
+        bool ownCopy;
+        Names names;
+    };
+    const Case cases[] = {
+        {"createImage", true, false, {"New Image"}},
+        {"openExamples", false, false, {"Station overview", "Banner", "Weather by e-mail"}},
+        {"openExamples", true, true, {"Mine"}},
+    };
+    std::string copy = m_examplesCopy + "/data.xml";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + (c.ownCopy ? " over an own copy" : ""));
+        std::error_code ignored;
+        std::filesystem::remove_all(m_examplesCopy, ignored);
+        std::string mine;
+        if (c.ownCopy) {
+            ProfileList own;
+            own.push_back(std::make_unique<CProfile>("Mine", nullptr));
+            std::filesystem::create_directories(m_examplesCopy);
+            SaveProfilesFile(copy, own);
+            mine = readFile(copy);
+        }
+        std::string weather = c.weatherThere ? m_weather : m_dir.filePath("none.lst").toStdString();
+        CSettings::Instance().SetWeatherFilePath(weather);
+        CSettings::Instance().SetOpenedFile(m_defaultFolder + "/data/data.xml");
+        auto frame = openWindow();
+        frame->View()->SetExamplesFolder(SKYVANE_SOURCE_DIR "/examples");
+        EXPECT_EQ(frame->windowTitle().toStdString(), "Skyvane[*]");
+        auto* offer = frame->View()->findChild<QWidget*>("emptyState");
+        ASSERT_NE(offer, nullptr);
+        EXPECT_TRUE(offer->isVisible());
+        QTest::mouseClick(frame->View()->findChild<QPushButton*>(c.button), Qt::LeftButton);
+        EXPECT_EQ(names(*frame), c.names);
+        EXPECT_FALSE(offer->isVisible());
+        EXPECT_TRUE(frame->View()->CanvasHost()->isVisible());
+        if (std::string(c.button) == "createImage") {
+            continue;
+        }
+        EXPECT_EQ(CSettings::Instance().GetOpenedFile(), copy);
+        EXPECT_FALSE(std::filesystem::exists(m_defaultFolder + "/data/data.xml"));
+        EXPECT_EQ(frame->windowTitle().toStdString(), "data.xml[*] - Skyvane");
+        EXPECT_FALSE(frame->isWindowModified());
+        if (c.ownCopy) {
+            EXPECT_EQ(readFile(copy), mine);
+        } else {
+            EXPECT_FALSE(ticked(*frame, 0));
+            EXPECT_FALSE(ticked(*frame, 1));
+            EXPECT_THAT(readFile(copy), Not(HasSubstr("active=\"true\"")));
+            EXPECT_TRUE(std::filesystem::exists(m_examplesCopy + "/logo.png"));
+        }
+        EXPECT_EQ(CSettings::Instance().GetWeatherFilePath(),
+                  c.weatherThere ? weather : m_examplesCopy + "/currdat.lst");
+    }
 }
 
 // Last in this file on purpose (gtest runs tests in file order): a window that really closes

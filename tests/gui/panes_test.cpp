@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "base/settings.h"
@@ -162,6 +163,7 @@ TEST_F(PanesTest, PicturePathsReloadAsEachKindWants) {
     QLineEdit* path = find<QLineEdit>("path");
     QTest::keyClick(path, Qt::Key_Return);  // unchanged: the plain picture reloads, ratio back
     EXPECT_EQ(simple->GetRect().Width(), simple->GetRect().Height());
+    EXPECT_EQ(find<QLineEdit>("right")->text(), QString::number(simple->GetRect().right));
 
     CDrawImage* weather = m_drawing->AddImageWeather();
     weather->SetRect({10, 10, 110, 60});
@@ -169,6 +171,32 @@ TEST_F(PanesTest, PicturePathsReloadAsEachKindWants) {
     path = find<QLineEdit>("path");
     QTest::keyClick(path, Qt::Key_Return);  // unchanged: nothing happens
     EXPECT_EQ(weather->GetRect(), (CRect{10, 10, 110, 60}));
+}
+
+// A picture of another ratio resizes the element, and the rectangle fields show the new size.
+TEST_F(PanesTest, TheRectangleFieldsFollowAPictureOfAnotherRatio) {
+    QTemporaryDir folder;
+    QString wide = folder.filePath("wide.png");
+    QImage picture(200, 50, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(wide));
+    const std::vector<CDrawImage*> kinds{m_drawing->AddImageSimple(), m_drawing->AddImageWeather(),
+                                         m_drawing->AddImageWeatherTendency(),
+                                         m_drawing->AddImageStormWarning()};
+    for (CDrawImage* image : kinds) {
+        image->SetRect({10, 20, 110, 120});
+        show(image);
+        QLineEdit* path = find<QLineEdit>("path");
+        path->clear();
+        QTest::keyClicks(path, wide);
+        QTest::keyClick(path, Qt::Key_Return);
+        EXPECT_EQ(image->GetRect(), (CRect{10, 20, 110, 45})) << image->Tag();
+        std::vector<QString> shown;
+        for (const char* field : {"left", "top", "right", "bottom"}) {
+            shown.push_back(find<QLineEdit>(field)->text());
+        }
+        EXPECT_EQ(shown, (std::vector<QString>{"10", "20", "110", "45"})) << image->Tag();
+    }
 }
 
 // Every field of a picture pane has its help, and no group shows one when help is switched off.

@@ -142,6 +142,8 @@ void CExportProperties::ShowNextExport() {
 
 void CExportProperties::ShowImage(CProfile* profile, bool readOnly) {
     m_profile = nullptr;  // the fill is no edit
+    // Without an image an edit would go nowhere.
+    readOnly = readOnly || profile == nullptr;
     m_readOnly = readOnly;
     for (QWidget* control :
          std::initializer_list<QWidget*>{m_ui->firstDate, m_ui->firstTime, m_ui->interval,

@@ -81,6 +81,16 @@ CMainFrame::CMainFrame(QWidget* parent)
         m_listFile = path;
         UpdateTitle();
     });
+    connect(m_view, &CSkyvaneView::examplesOpened, this, [this](const QString& folder) {
+        // Without a station's file yet the examples' own stands in, so their readings show.
+        CSettings& settings = CSettings::Instance();
+        QString weather = folder + "/currdat.lst";
+        if (!QFileInfo::exists(QString::fromStdString(settings.GetWeatherFilePath())) &&
+            QFileInfo::exists(weather)) {
+            settings.SetWeatherFilePath(weather.toStdString());
+            ApplySettings();
+        }
+    });
     m_view->LoadStartList();
     UpdateTitle();
     InstallTray(UsesTray());

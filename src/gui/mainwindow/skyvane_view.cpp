@@ -1,6 +1,7 @@
 #include "gui/mainwindow/skyvane_view.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -19,6 +20,7 @@
 #include "gui/canvas/drawing_snapshot.h"
 #include "gui/exportpage/export_properties.h"
 #include "gui/exportpage/export_test_dialog.h"
+#include "gui/mainwindow/examples.h"
 #include "gui/mainwindow/image_naming.h"
 #include "gui/panes/draw_obj_properties.h"
 #include "gui/panes/element_panes.h"
@@ -35,6 +37,8 @@ constexpr unsigned kTextSaveNewImages = 143;
 constexpr unsigned kTextQueuedCannotDeactivate = 191;
 constexpr unsigned kTextActiveCannotDelete = 192;
 constexpr unsigned kTextSetUpTestServer = 430;
+constexpr unsigned kTextNoImagesYet = 460;
+constexpr unsigned kTextExamplesNotCopied = 463;
 
 QString xmlFilter() {
     return "*.xml";
@@ -84,7 +88,16 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
                                       4);
     m_ui->tabs->setTabText(0, Caption(169));
     m_ui->tabs->setTabText(1, Caption(170));
+    m_ui->emptyText->setText(Caption(kTextNoImagesYet));
     ApplyCaptions(this);
+    connect(m_ui->createImage, &QPushButton::clicked, this, &CSkyvaneView::NewImage);
+    connect(m_ui->openExamples, &QPushButton::clicked, this, &CSkyvaneView::OpenExamples);
+    SetExamplesFolder(InstalledExamples(QCoreApplication::applicationDirPath()));
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(m_model, rowsChanged, this, &CSkyvaneView::ShowEmptyState);
+    }
+    connect(m_model, &QAbstractItemModel::modelReset, this, &CSkyvaneView::ShowEmptyState);
+    ShowEmptyState();
     SizeColumns();
     connect(m_model, &CImageListModel::refused, this, [this] {
         CMessageBox::Show(this, LangString(kTextQueuedCannotDeactivate), QMessageBox::Critical);
@@ -286,13 +299,53 @@ void CSkyvaneView::LoadStartList() {
     std::string opened = CSettings::Instance().GetOpenedFile();
     std::string defaultList = CSettings::GetProgramDirectory() + "SKV/data/data.xml";
     std::string path = opened.empty() ? defaultList : opened;
-    // The default list is made by the first save. A list named by the settings that is gone
-    // is told, and the next save writes it again: another list loaded in its place would
-    // take that save.
-    if (path != defaultList || std::filesystem::exists(path)) {
+    // The default list is made by the first save: until then the list has no name to show. A
+    // list named by the settings that is gone is told, and the next save writes it again:
+    // another list loaded in its place would take that save.
+    bool firstStart = path == defaultList && !std::filesystem::exists(path);
+    if (!firstStart) {
         LoadFrom(QString::fromStdString(path));
     }
-    emit listFileChanged(QString::fromStdString(CSettings::Instance().GetOpenedFile()));
+    emit listFileChanged(
+        firstStart ? QString() : QString::fromStdString(CSettings::Instance().GetOpenedFile()));
+}
+
+void CSkyvaneView::SetExamplesFolder(const QString& folder) {
+    m_examples = folder;
+    m_ui->openExamples->setVisible(!folder.isEmpty());
+}
+
+void CSkyvaneView::ShowEmptyState() {
+    m_ui->imageStack->setCurrentWidget(m_model->rowCount() == 0 ? m_ui->emptyState
+                                                                : m_ui->canvasHost);
+}
+
+void CSkyvaneView::OpenExamples() {
+    // A list that never had an image is not written out before it is left.
+    if ((m_model->rowCount() > 0 || m_modified) && !SaveList()) {
+        return;
+    }
+    QString copy = QString::fromStdString(CSettings::GetProgramDirectory()) + "examples";
+    bool fresh = false;
+    QString list = CopyExamples(m_examples, copy, fresh);
+    if (list.isEmpty()) {
+        CMessageBox::Show(this, LangString(kTextExamplesNotCopied, {copy.toStdString()}),
+                          QMessageBox::Critical);
+        return;
+    }
+    if (!LoadFrom(list)) {
+        return;
+    }
+    if (fresh) {
+        // Their servers are made up: nothing is published before the user sets real ones.
+        for (const auto& profile : m_model->Profiles()) {
+            profile->SetActive(false);
+            m_model->Refresh(profile.get(), CImageListModel::Active, CImageListModel::Status);
+        }
+        ShowSelected();
+        SaveList();
+    }
+    emit examplesOpened(copy);
 }
 
 bool CSkyvaneView::LoadFrom(const QString& path) {

@@ -35,6 +35,11 @@ class CSkyvaneView : public QWidget {
     void DeleteImage();
     void NewList();
     void LoadList();
+    // Opens the copy of the examples in the data folder, made first (its images deactivated)
+    // where there is none yet.
+    void OpenExamples();
+    // Where the examples are copied from; empty hides the offer to open them.
+    void SetExamplesFolder(const QString& folder);
     // Settles export edits not applied yet, then saves to path, else to OpenedFile, else asks
     // whether the new images are to be saved; false when the user cancelled or the save failed
     // (the message was shown).
@@ -62,6 +67,8 @@ class CSkyvaneView : public QWidget {
   signals:
     void modifiedChanged(bool modified);
     void listFileChanged(const QString& path);
+    // The examples' copy in folder is the list now.
+    void examplesOpened(const QString& folder);
 
   protected:
     bool event(QEvent* event) override;
@@ -72,6 +79,8 @@ class CSkyvaneView : public QWidget {
     // Loads path into the list; false (with the load message) leaves the list as it was.
     bool LoadFrom(const QString& path);
     void SizeColumns();
+    // Without images the image pane offers to make one or to open the examples.
+    void ShowEmptyState();
     // Shows the selected image on the canvas, read-only while it is active.
     void ShowSelected();
     // The Test button: the test export's dialog, or where to set the test server up.
@@ -94,4 +103,5 @@ class CSkyvaneView : public QWidget {
     // The selection is being put back after a cancelled change of image.
     bool m_reverting = false;
     QScrollArea* m_propertiesScroll = nullptr;
+    QString m_examples;
 };

@@ -43,6 +43,8 @@ CDrawObjProperties::CDrawObjProperties(QWidget* parent)
     connect(m_ui->borderWidth, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         Edit(1033, [&] { m_element->SetBorderWidth(ReadNumber(text.left(255))); });
     });
+    // Empty and read-only until an image is shown: at a first start none ever is.
+    ShowObject(nullptr, nullptr, true);
 }
 
 CDrawObjProperties::~CDrawObjProperties() = default;

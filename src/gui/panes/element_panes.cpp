@@ -119,6 +119,12 @@ CDrawElementProperties::CDrawElementProperties(QWidget* parent)
     m_ui->container->addWidget(m_nothing);
     Forward(m_text);
     Forward(m_image);
+    // A picture fits the element to its ratio: the typed rectangle shows where it went.
+    connect(this, &CPane::changed, this, [this] {
+        if (m_element != nullptr) {
+            ShowRect();
+        }
+    });
     connect(m_ui->update, &QPushButton::clicked, this, &CDrawElementProperties::Update);
 }
 
@@ -140,9 +146,6 @@ void CDrawElementProperties::Update() {
         // The canvas's tracker follows.
         PostAppMessage(m_element->GetOwner()->GetView(), kElementChanged, 0, m_element);
     });
-    if (m_element != nullptr) {
-        ShowRect();
-    }
 }
 
 void CDrawElementProperties::ShowObject(CDrawObj* element, bool readOnly) {
