@@ -75,6 +75,8 @@ CMainFrame::CMainFrame(QWidget* parent)
     move(position.x, position.y);
     BuildMenus();
     BuildTrayMenu();
+    // A long path must not widen the window; the whole text is in the tooltip.
+    m_weatherWarning->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_weatherWarning, 1);
     connect(m_view, &CSkyvaneView::modifiedChanged, this, [this] { UpdateTitle(); });
     connect(m_view, &CSkyvaneView::listFileChanged, this, [this](const QString& path) {
@@ -277,7 +279,9 @@ void CMainFrame::StartWatch() {
 }
 
 void CMainFrame::UpdateWeatherWarning() {
-    m_weatherWarning->setText(QString::fromStdString(WeatherFileWarning()));
+    QString warning = QString::fromStdString(WeatherFileWarning());
+    m_weatherWarning->setText(warning);
+    m_weatherWarning->setToolTip(warning);
 }
 
 void CMainFrame::UpdateTitle() {
