@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+
 #include <cmath>
+#include "weather/data_file.h"
 
 namespace {
-
-// The weather file counts whole seconds from 1900 less 16 seconds.
-constexpr std::int64_t kTimeOffset = 2208988784;
 
 // Independent of the C locale, which the desktop program takes from the user.
 std::string fixed(double value, int decimals) {
@@ -53,6 +52,11 @@ void addState(std::vector<WeatherFileEntry>& entries, const char* section,
 }
 
 }  // namespace
+
+std::int64_t stampSeconds(const std::string& stamp) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(parseDecimal(stamp)) -
+                                     static_cast<std::uint64_t>(kStampOffset));
+}
 
 std::optional<double> parseReading(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -126,7 +130,7 @@ std::vector<WeatherFileEntry> weatherFileEntries(const StationReadings& readings
     std::vector<WeatherFileEntry> entries;
     if (readings.time) {
         entries.push_back(
-            {"time", "last_actualisation", std::to_string(*readings.time + kTimeOffset)});
+            {"time", "last_actualisation", std::to_string(*readings.time + kStampOffset)});
     }
     addState(entries, "weather_picture", states.picture);
     addState(entries, "weather_tendency", states.tendency);

@@ -8,6 +8,13 @@
 #include <string_view>
 #include <vector>
 
+// The weather file counts whole seconds from 1900 less 16 seconds.
+constexpr std::int64_t kStampOffset = 2208988784;
+
+// Seconds since 1970 of a weather file's time stamp; a hostile stamp wraps instead of
+// overflowing.
+std::int64_t stampSeconds(const std::string& stamp);
+
 // A missing reading stays missing: nothing is invented for it.
 struct StationReadings {
     std::optional<std::int64_t> time;         // seconds since 1970, UTC

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::int64_t kTimeOffset = 2208988784;
 constexpr int kTypeCount = 15;
 constexpr unsigned kTypeNamesList = 137;
 
@@ -128,8 +127,7 @@ std::string formatTime(const std::tm& t, const char* pattern) {
 
 // The stamp's local date or time; empty before 1970 or past what the calendar can hold.
 std::string formatStamp(const std::string& stamp, const char* pattern) {
-    std::int64_t seconds =
-        static_cast<std::int64_t>(static_cast<std::uint64_t>(parseDecimal(stamp)) - kTimeOffset);
+    std::int64_t seconds = stampSeconds(stamp);
     std::time_t whole = static_cast<std::time_t>(seconds);
     std::tm local{};
     if (seconds < 0 || localtime_r(&whole, &local) == nullptr) {

@@ -11,8 +11,6 @@
 
 namespace {
 
-// The file counts whole seconds from 1900 less 16 seconds.
-constexpr std::int64_t kTimeOffset = 2208988784;
 constexpr std::int64_t kOneDay = 24 * 60 * 60;
 
 const char* sectionOf(WeatherStateKind kind) {
@@ -48,8 +46,7 @@ bool holdsAReading(const CDataFile& file) {
 
 // What was read and when, from the file's time stamp; the kind alone without one.
 std::string readingsOf(WeatherSourceKind kind, const std::string& stamp) {
-    auto seconds = static_cast<std::time_t>(
-        static_cast<std::int64_t>(static_cast<std::uint64_t>(parseDecimal(stamp)) - kTimeOffset));
+    auto seconds = static_cast<std::time_t>(stampSeconds(stamp));
     std::tm local{};
     if (stamp.empty() || seconds < 0 || localtime_r(&seconds, &local) == nullptr) {
         return weatherSourceName(kind);
@@ -131,7 +128,7 @@ bool CWeatherData::IsOutdated() const {
     std::lock_guard<std::mutex> guard(m_lock);
     std::string stamp = stripBlanksAndQuotes(GetValue("last_actualisation", "time"));
     // Unsigned arithmetic: a hostile stamp may not overflow into undefined behaviour.
-    auto taken = static_cast<std::uint64_t>(parseDecimal(stamp)) - kTimeOffset;
+    auto taken = static_cast<std::uint64_t>(stampSeconds(stamp));
     auto age = static_cast<std::int64_t>(static_cast<std::uint64_t>(Clock::NowSeconds()) - taken);
     return age >= kOneDay;
 }
@@ -199,5 +196,5 @@ std::string DescribeWeatherFile(const std::string& path) {
         return LangString(kTextWeatherFileUnreadable, {path, source.parsed.error});
     }
     std::optional<std::int64_t> time = source.parsed.readings.time;
-    return readingsOf(kind, time ? std::to_string(*time + kTimeOffset) : "");
+    return readingsOf(kind, time ? std::to_string(*time + kStampOffset) : "");
 }

@@ -37,6 +37,22 @@ void expectValues(const Values& actual, const Values& expected) {
     }
 }
 
+struct TextCase {
+    const char* name;
+    std::string text;
+    Values expected;
+    const char* error;  // part of the error; null when it reads
+};
+
+void expectParsed(const ParsedReadings& parsed, const TextCase& c) {
+    if (c.error != nullptr) {
+        EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
+    } else {
+        EXPECT_EQ(parsed.error, "");
+        expectValues(valuesOf(parsed.readings), c.expected);
+    }
+}
+
 // A realtime.txt line: 58 fields of "0" with the given ones (counted from 1) set.
 std::string realtimeLine(const std::map<int, std::string>& fields) {
     std::string line;
@@ -71,12 +87,7 @@ TEST(StationSources, RealtimeText) {
                                                          {16, "in"},
                                                          {17, "in"},
                                                          {25, "---"}});
-    struct Case {
-        const char* name;
-        std::string text;
-        Values expected;
-        const char* error;  // part of the error; null when it reads
-    } cases[] = {
+    const TextCase cases[] = {
         {"metric",
          realtimeLine(kMetric),
          {{"time.last_actualisation", "4005648209"},
@@ -125,16 +136,10 @@ TEST(StationSources, RealtimeText) {
         {"no such day", realtimeLine(with(kMetric, {{1, "31/02/26"}})), {}, "no date and time"},
     };
     CSettings::Instance().SetLangID(1033);
-    for (const Case& c : cases) {
+    for (const TextCase& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(looksLikeRealtimeText(c.text));
-        ParsedReadings parsed = parseRealtimeText(c.text);
-        if (c.error != nullptr) {
-            EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
-        } else {
-            EXPECT_EQ(parsed.error, "");
-            expectValues(valuesOf(parsed.readings), c.expected);
-        }
+        expectParsed(parseRealtimeText(c.text), c);
     }
 }
 
@@ -153,12 +158,7 @@ TEST(StationSources, ClientrawText) {
         {1, "7.8"},   {3, "225"},   {4, "3.8"},  {5, "87"},   {6, "1013.2"},    {7, "4.2"},
         {9, "612.8"}, {12, "21.4"}, {13, "46"},  {29, "16"},  {30, "3"},        {31, "45"},
         {35, "7"},    {36, "12"},   {44, "1.2"}, {72, "1.8"}, {74, "7/12/2026"}};
-    struct Case {
-        const char* name;
-        std::string text;
-        Values expected;
-        const char* error;
-    } cases[] = {
+    const TextCase cases[] = {
         {"with its end marker",
          clientrawLine(fields, " !!C10.37S140!!\n"),
          {{"time.last_actualisation", "4005648209"},
@@ -187,17 +187,11 @@ TEST(StationSources, ClientrawText) {
     };
     CSettings::Instance().SetLangID(1033);
     Clock::SetFake(Clock::TimePoint(std::chrono::seconds(1796659200)));  // 7 December 2026, 16:00
-    for (const Case& c : cases) {
+    for (const TextCase& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(looksLikeClientrawText(c.text));
         ASSERT_FALSE(looksLikeRealtimeText(c.text));
-        ParsedReadings parsed = parseClientrawText(c.text);
-        if (c.error != nullptr) {
-            EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
-        } else {
-            EXPECT_EQ(parsed.error, "");
-            expectValues(valuesOf(parsed.readings), c.expected);
-        }
+        expectParsed(parseClientrawText(c.text), c);
     }
     Clock::UseSystem();
 }
