@@ -12,7 +12,8 @@ namespace {
 constexpr int kClientrawFields = 37;  // up to the day and month
 
 int wholeNumber(std::optional<double> value) {
-    return value ? static_cast<int>(*value) : -1;
+    // Out of every range a clock or calendar field has, and safe to convert.
+    return value && *value > -1.0 && *value < 10000.0 ? static_cast<int>(*value) : -1;
 }
 
 // The year is the last of the date field's three parts; without one, the year in which the day

@@ -12,6 +12,10 @@ namespace {
 std::string fixed(double value, int decimals) {
     char text[64];
     auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    // What no sensor can read is shown as the station program shows it.
+    if (end.ec != std::errc() || !std::isfinite(value)) {
+        return "OFL";
+    }
     std::string result(text, end.ptr);
     // "-0.0" reads oddly on an image.
     if (result.find_first_not_of("-0.") == std::string::npos && result.front() == '-') {

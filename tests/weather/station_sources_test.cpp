@@ -134,6 +134,10 @@ TEST(StationSources, RealtimeText) {
          {},
          "unknown unit in field 16"},
         {"no such day", realtimeLine(with(kMetric, {{1, "31/02/26"}})), {}, "no date and time"},
+        {"beyond what a sensor reads",
+         realtimeLine(with(kMetric, {{3, "1e300"}})),
+         {{"outdoor_temperature.deg_c", "OFL"}, {"outdoor_temperature.deg_f", "OFL"}},
+         nullptr},
     };
     CSettings::Instance().SetLangID(1033);
     for (const TextCase& c : cases) {
