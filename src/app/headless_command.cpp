@@ -1,13 +1,12 @@
 #include "app/headless_command.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QTemporaryDir>
-#include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
 
 #include "app/command_options.h"
+#include "app/run_log.h"
 #include "app/scratch_settings.h"
 #include "app/stop_signals.h"
 #include "base/app_message.h"
@@ -19,21 +18,6 @@
 #include "weather/weather_file_watcher.h"
 
 namespace {
-
-// One line of the run's own log on standard output (the journal of a service), with the local
-// date and time in front.
-void runLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void runLog(const char* format, ...) {
-    char line[1024];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    std::printf("%s %s\n",
-                QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toUtf8().constData(),
-                line);
-    std::fflush(stdout);
-}
 
 // Stands in for the main view: reacts to the messages of the watcher and the exports.
 class CHeadlessView : public QObject {

@@ -1,16 +1,14 @@
 #include "profiles/profiles_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFileInfo>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "base/file_replace.h"
 #include "base/lang_string.h"
 #include "base/settings.h"
 #include "base/string_ids.h"
@@ -57,60 +55,6 @@ std::string absoluteOf(const std::string& path) {
 
 std::string folderOf(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
-}
-
-// Writes all bytes; false on any failure.
-bool writeAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Removes what an earlier save that was killed left beside the file.
-void removeStaleSaves(const std::string& path) {
-    QFileInfo file(QString::fromStdString(path));
-    for (const QFileInfo& stale :
-         file.dir().entryInfoList({file.fileName() + ".saving-*"}, QDir::Files | QDir::Hidden)) {
-        QFile::remove(stale.filePath());
-    }
-}
-
-// The new file appears whole or not at all. It keeps the permissions of the file it replaces;
-// a new one is readable by its owner only, as it holds passwords. A file without any write
-// permission is never replaced.
-bool replaceAtomically(const std::string& path, const std::string& bytes) {
-    std::string folder = folderOf(path);
-    QDir().mkpath(QString::fromStdString(folder));
-    struct stat existing {};
-    bool exists = stat(path.c_str(), &existing) == 0;
-    if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        return false;
-    }
-    removeStaleSaves(path);
-    std::string temporary = path + ".saving-XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = (!exists || fchmod(fd, existing.st_mode & 07777) == 0) && writeAll(fd, bytes) &&
-              fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(temporary.c_str(), path.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        fsync(directory);
-        close(directory);
-    }
-    return true;
 }
 
 }  // namespace
@@ -183,7 +127,7 @@ void SaveProfilesFile(const std::string& givenPath, const ProfileList& profiles)
     if (utf8ToWindows1252(lines, windows1252)) {
         lines.swap(windows1252);
     }
-    if (!replaceAtomically(path, lines)) {
+    if (!replaceFileAtomically(path, lines)) {
         throw fileError(kTextSaveError, path);
     }
     CSettings::Instance().SetOpenedFile(path);

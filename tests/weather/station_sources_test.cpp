@@ -7,35 +7,12 @@
 #include "base/clock.h"
 #include "base/settings.h"
 #include "support/test_files.h"
+#include "support/weather_values.h"
 #include "weather/station_source.h"
 #include "weather/weather_data.h"
 #include "weather/weewx_archive.h"
 
 namespace {
-
-using Values = std::map<std::string, std::string>;
-
-// The weather file's values as "section.key", the way the images read them.
-Values valuesOf(StationReadings readings, const WeatherStates& states = {}) {
-    completeReadings(readings);
-    Values values;
-    for (const WeatherFileEntry& entry : weatherFileEntries(readings, states)) {
-        values[entry.section + "." + entry.key] = entry.value;
-    }
-    return values;
-}
-
-// Expected values; "" means the reading must be missing.
-void expectValues(const Values& actual, const Values& expected) {
-    for (const auto& [key, value] : expected) {
-        auto it = actual.find(key);
-        if (value.empty()) {
-            EXPECT_EQ(it, actual.end()) << key << " = " << it->second;
-        } else {
-            EXPECT_EQ(it != actual.end() ? it->second : "(missing)", value) << key;
-        }
-    }
-}
 
 struct TextCase {
     const char* name;
