@@ -11,6 +11,7 @@
 #include "app/desktop_command.h"
 #include "app/export_command.h"
 #include "app/headless_command.h"
+#include "app/receive_command.h"
 #include "app/render_command.h"
 #include "app/values_command.h"
 #include "base/settings.h"
@@ -55,6 +56,10 @@ int run(int argc, char** argv) {
     }
     if (command == "values") {
         return runValuesCommand(arguments.mid(1));
+    }
+    if (command == "receive") {
+        QCoreApplication application(argc, argv);
+        return runReceiveCommand(arguments.mid(1));
     }
     if (command == "render" || command == "export" || command == "--headless") {
         // Fonts and painting without a display.
