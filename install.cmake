@@ -39,11 +39,11 @@ install(FILES examples/currdat.lst examples/data.xml examples/logo.png
 # The services run the installed program, wherever the prefix puts it, in the same sandbox.
 file(READ res/install/service_sandbox.conf SERVICE_SANDBOX)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS res/install/service_sandbox.conf)
-foreach(unit skyvane-headless.service skyvane-headless@.service)
+foreach(unit skyvane-headless.service skyvane-headless@.service skyvane-receive.service)
   configure_file(res/install/${unit}.in ${CMAKE_BINARY_DIR}/install/${unit} @ONLY)
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/install/skyvane-headless.service
-  DESTINATION lib/systemd/user)
+  ${CMAKE_BINARY_DIR}/install/skyvane-receive.service DESTINATION lib/systemd/user)
 install(FILES ${CMAKE_BINARY_DIR}/install/skyvane-headless@.service
   DESTINATION lib/systemd/system)
 

@@ -19,7 +19,8 @@ for file in bin/skyvane share/applications/skyvane.desktop \
     share/doc/skyvane/examples/logo.png \
     share/skyvane/help/en/index.html share/skyvane/help/de/index.html share/skyvane/help/fr/index.html \
     share/skyvane/help/screenshots/en/main-window.png \
-    lib/systemd/user/skyvane-headless.service lib/systemd/system/skyvane-headless@.service; do
+    lib/systemd/user/skyvane-headless.service lib/systemd/system/skyvane-headless@.service \
+    lib/systemd/user/skyvane-receive.service; do
     check "installed: $file" "[ -s '$root/$file' ]"
 done
 check "the desktop entry is valid" "desktop-file-validate '$root/share/applications/skyvane.desktop' > /dev/null"
@@ -27,16 +28,21 @@ check "the desktop entry is valid" "desktop-file-validate '$root/share/applicati
 check "the metainfo is valid" \
     "appstreamcli validate '$root/share/metainfo/com.quillonsoft.Skyvane.metainfo.xml' > /dev/null"
 check "the services start the installed program" \
-    "grep -q '^ExecStart=$prefix/bin/skyvane --headless' '$root/lib/systemd/user/skyvane-headless.service'"
+    "grep -q '^ExecStart=$prefix/bin/skyvane --headless' '$root/lib/systemd/user/skyvane-headless.service' &&
+     grep -q '^ExecStart=$prefix/bin/skyvane receive ' '$root/lib/systemd/user/skyvane-receive.service'"
 # Checked with the program where this tree has it; a tool that is missing fails the check, for
 # the bootstrap installs every one.
 sed "s|$prefix/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/user/skyvane-headless.service" \
     > "$scratch/skyvane-headless.service"
 sed "s|$prefix/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/system/skyvane-headless@.service" \
     > "$scratch/skyvane-headless@station.service"
+sed "s|$prefix/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/user/skyvane-receive.service" \
+    > "$scratch/skyvane-receive.service"
 export XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -m 700 "$scratch/runtime"
 check "the user unit verifies" "systemd-analyze verify --man=no --user '$scratch/skyvane-headless.service'"
+check "the receiver's user unit verifies" \
+    "systemd-analyze verify --man=no --user '$scratch/skyvane-receive.service'"
 check "the system unit template verifies" \
     "systemd-analyze verify --man=no '$scratch/skyvane-headless@station.service'"
 # systemd rates 4.9 and below "OK": the services give up what they do not need.
@@ -45,11 +51,15 @@ exposure() {
 }
 user_exposure=$(exposure --user "$scratch/skyvane-headless.service")
 system_exposure=$(exposure "$scratch/skyvane-headless@station.service")
-echo "exposure: user unit ${user_exposure:-unknown}, system unit ${system_exposure:-unknown}"
+receive_exposure=$(exposure --user "$scratch/skyvane-receive.service")
+echo "exposure: user unit ${user_exposure:-unknown}, system unit ${system_exposure:-unknown}," \
+    "receiver ${receive_exposure:-unknown}"
 check "the user unit is sandboxed (exposure 4.9 or less)" \
     "[ -n '$user_exposure' ] && awk 'BEGIN { exit !($user_exposure <= 4.9) }'"
 check "the system unit is sandboxed (exposure 4.9 or less)" \
     "[ -n '$system_exposure' ] && awk 'BEGIN { exit !($system_exposure <= 4.9) }'"
+check "the receiver's unit is sandboxed (exposure 4.9 or less)" \
+    "[ -n '$receive_exposure' ] && awk 'BEGIN { exit !($receive_exposure <= 4.9) }'"
 
 export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data
 check "the installed program runs" "'$root/bin/skyvane' --version | grep -q '^skyvane '"
