@@ -31,12 +31,14 @@ package: build
 bench: build
 	$(BUILD)/bench/bench_weather --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_sources --benchmark_min_time=0.2
+	$(BUILD)/bench/bench_receive --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_render --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_engine --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_gui
 	$(BUILD)/bench/bench_mail --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_publish --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tools/headless_memory $(BUILD)/src/app/skyvane
+	tools/receive_memory $(BUILD)/src/app/skyvane
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the tests that use
 # threads under ThreadSanitizer.
@@ -58,7 +60,7 @@ sanitize-thread: bootstrap
 # Each libFuzzer target for FUZZ_SECONDS, starting from the seeds in fuzz/seeds/<target>.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = data_file base64 mime_text profiles_file smtp_reply nmcli_output ftp_reply realtime_text \
-	clientraw_text
+	clientraw_text station_post
 
 fuzz:
 	@tools/bootstrap fuzz
