@@ -1,9 +1,15 @@
 #include "app/receive_command.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "app/command_options.h"
 #include "app/run_log.h"
@@ -50,11 +56,21 @@ int runReceiveCommand(const QStringList& arguments) {
         QFileInfo(QString::fromStdString(options["--out"])).absoluteFilePath().toStdString();
     std::string listen = options["--listen"];
 
+    // A folder it may not write fails the start, not every post after it.
+    QString folder = QFileInfo(QString::fromStdString(out)).absolutePath();
+    QDir().mkpath(folder);
+    if (access(folder.toLocal8Bit().constData(), W_OK) != 0) {
+        std::fprintf(stderr, "skyvane receive: %s\n",
+                     LangString(kTextReceivedFileNotWritten,
+                                {folder.toStdString() + ": " + std::strerror(errno)})
+                         .c_str());
+        return 1;
+    }
     ReceivedWeatherFile file(out);
-    StationReceiver receiver(file, options["--key"],
-                             [](const std::string& line) { runLog("%s", line.c_str()); });
+    auto receiver = std::make_unique<StationReceiver>(
+        file, options["--key"], [](const std::string& line) { runLog("%s", line.c_str()); });
     std::string problem;
-    if (!receiver.Start(listen, problem)) {
+    if (!receiver->Start(listen, problem)) {
         std::fprintf(stderr, "skyvane receive: %s\n",
                      LangString(kTextCannotListen, {listen, problem}).c_str());
         return 1;
@@ -66,6 +82,8 @@ int runReceiveCommand(const QStringList& arguments) {
         return 1;
     }
     int code = QCoreApplication::exec();
+    // The post being answered is written whole before the line says it stopped.
+    receiver.reset();
     runLog("%s", LangString(kTextReceiverStopped).c_str());
     return code;
 }

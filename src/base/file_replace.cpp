@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -31,9 +32,29 @@ void removeStaleSaves(const QFileInfo& file) {
     }
 }
 
+// The permissions open() would give a new file, from the umask the kernel reports, which unlike
+// umask() reads it without changing it under other threads.
+mode_t umaskedMode() {
+    mode_t mask = 022;
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (status != nullptr) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr) {
+            unsigned value = 0;
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                mask = static_cast<mode_t>(value);
+                break;
+            }
+        }
+        std::fclose(status);
+    }
+    return 0666 & ~mask;
+}
+
 }  // namespace
 
-bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
+bool replaceFileAtomically(const std::string& path, const std::string& bytes,
+                           NewFileAccess access) {
     QFileInfo file(QString::fromStdString(path));
     std::string folder = file.absolutePath().toStdString();
     QDir().mkpath(QString::fromStdString(folder));
@@ -49,8 +70,10 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
     if (fd < 0) {
         return false;
     }
-    bool ok = (!exists || fchmod(fd, existing.st_mode & 07777) == 0) && writeAll(fd, bytes) &&
-              fsync(fd) == 0;
+    bool ok = (exists                           ? fchmod(fd, existing.st_mode & 07777) == 0
+               : access == NewFileAccess::Umask ? fchmod(fd, umaskedMode()) == 0
+                                                : true) &&
+              writeAll(fd, bytes) && fsync(fd) == 0;
     int failure = errno;
     ok = close(fd) == 0 && ok;
     if (!ok || rename(temporary.c_str(), path.c_str()) != 0) {

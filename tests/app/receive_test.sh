@@ -3,6 +3,7 @@
 # file that values reads; a wrong key, garbage and a body too large change nothing; a stalled
 # client is cut off without holding up the next post; a restart keeps the pressures.
 set -u
+umask 022
 program=$1
 scratch=$(mktemp -d)
 export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data TZ=UTC
@@ -57,6 +58,7 @@ check "values reads the Ecowitt readings" \
      grep -q '^Rain Total \[mm\]: 1016.0 mm' <<< \"\$read_back\" &&
      grep -q 'readings of 07.12.2026 16:03:45' <<< \"\$read_back\""
 
+check "the file is readable by all, as the umask allows" "[ \"\$(stat -c %a '$out')\" = 644 ]"
 cp "$out" "$scratch/before.lst"
 check "a wrong key is refused" "[ \"\$(status -d '${form/A1B2C3/A1B2C4}' '$ecowitt')\" = 403 ] && same"
 check "garbage is refused" \

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Both installed units, sandbox and all, under a service manager of the test's own: a headless
+# The installed units, sandbox and all, under a service manager of the test's own: a headless
 # run publishes by FTP (plain, ftpes://, ftps://) and e-mail (STARTTLS, smtps://), one image over
 # a dial-up entry whose nmcli talks over a local socket as the real one talks D-Bus, saves its
-# image list on SIGTERM and stops cleanly. The manager runs in a mount namespace of its own
-# (with its own /home), so it needs root; exit code 77 (skipped, as ctest reports it) otherwise.
+# image list on SIGTERM and stops cleanly; the receiver takes a post and writes its file. The
+# manager runs in a mount namespace of its own (with its own /home), so it needs root; exit code
+# 77 (skipped, as ctest reports it) otherwise.
 set -u
 build=$1
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -48,6 +49,8 @@ sed "s|$prefix/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/user/skyvane-h
 # folder included, holds as it is.
 sed -e "s|$prefix/bin/skyvane|$root/bin/skyvane|" -e '/^User=/d' \
     "$root/lib/systemd/system/skyvane-headless@.service" > "$units/skyvane-headless@.service"
+sed "s|$prefix/bin/skyvane|$root/bin/skyvane|" "$root/lib/systemd/user/skyvane-receive.service" \
+    > "$units/skyvane-receive.service"
 
 tls=/home/bus
 p256=(-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes)
@@ -167,6 +170,27 @@ check "the dial-up entry was brought up and hung up again, over the socket" \
     "grep -q '\"connection up Modem\"' '$scratch/nmcli.json' && grep -q '\"connection down Modem\"' '$scratch/nmcli.json'"
 check "the mail arrived over STARTTLS and over TLS, from both" \
     "[ \$(ls '$scratch/mail/starttls' | wc -l) -eq 2 ] && [ \$(ls '$scratch/mail/smtps' | wc -l) -eq 2 ]"
+# The receiver in its sandbox: it listens, takes a post and writes the default weather file.
+receive_port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+printf 'SKYVANE_LISTEN=127.0.0.1:%s\nSKYVANE_KEY=--key A1B2C3\n' "$receive_port" > "$XDG_CONFIG_HOME/skyvane-receive.conf"
+mkdir -p "$units/skyvane-receive.service.d"
+printf '[Service]\nStandardOutput=file:%s\nStandardError=inherit\n' "$scratch/receive.log" \
+    > "$units/skyvane-receive.service.d/test.conf"
+systemctl --user daemon-reload
+systemctl --user start skyvane-receive.service
+for _ in $(seq 1 100); do
+    grep -q 'Receiving' "$scratch/receive.log" 2> /dev/null && break
+    sleep 0.1
+done
+received=/home/station/.local/share/Quillonsoft/Skyvane/currdat.lst
+check "skyvane-receive.service: a post is taken" \
+    "[ \"\$(curl -s -o /dev/null -w '%{http_code}' -d 'PASSKEY=A1B2C3&tempf=50.0&baromrelin=29.92' http://127.0.0.1:$receive_port/data/report/)\" = 200 ]"
+check "skyvane-receive.service: it wrote the default weather file" \
+    "'$root/bin/skyvane' values --weather '$received' | grep -q '^Temperature Outdoor \[°C\]: 10.0 °C' && [ -s '$received.pressures' ]"
+systemctl --user stop skyvane-receive.service
+cat "$scratch/receive.log"
+check "skyvane-receive.service: it stops cleanly on SIGTERM" \
+    "[ \"\$(systemctl --user show -P Result skyvane-receive.service)\" = success ]"
 check "the services wrote nothing outside their folders" \
     "[ -z \"\$(find /home/station -newer '$scratch/started' -type f ! -path '*/.local/share/Quillonsoft/*' ! -path \"$state/*\" ! -path '*/.ssh/*' ! -path '*/.config/systemd/*')\" ]"
 
