@@ -158,6 +158,9 @@ run_unit() {  # run_unit UNIT HOME: starts it, waits for six results, stops it a
 }
 
 write_list /home/station
+# The receiver's settings, where its unit reads them.
+receive_port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+printf 'SKYVANE_LISTEN=127.0.0.1:%s\nSKYVANE_KEY=--key A1B2C3\n' "$receive_port" > "$XDG_CONFIG_HOME/skyvane-receive.conf"
 touch "$scratch/started"
 run_unit skyvane-headless.service /home/station
 # The template's home is its state folder, which only the manager creates: its settings and list
@@ -171,8 +174,6 @@ check "the dial-up entry was brought up and hung up again, over the socket" \
 check "the mail arrived over STARTTLS and over TLS, from both" \
     "[ \$(ls '$scratch/mail/starttls' | wc -l) -eq 2 ] && [ \$(ls '$scratch/mail/smtps' | wc -l) -eq 2 ]"
 # The receiver in its sandbox: it listens, takes a post and writes the default weather file.
-receive_port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-printf 'SKYVANE_LISTEN=127.0.0.1:%s\nSKYVANE_KEY=--key A1B2C3\n' "$receive_port" > "$XDG_CONFIG_HOME/skyvane-receive.conf"
 mkdir -p "$units/skyvane-receive.service.d"
 printf '[Service]\nStandardOutput=file:%s\nStandardError=inherit\n' "$scratch/receive.log" \
     > "$units/skyvane-receive.service.d/test.conf"
