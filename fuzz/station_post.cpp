@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "weather/pressure_history.h"
 #include "weather/station_post.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
