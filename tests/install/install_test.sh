@@ -18,6 +18,7 @@ for file in bin/skyvane share/applications/skyvane.desktop \
     share/doc/skyvane/examples/currdat.lst share/doc/skyvane/examples/data.xml \
     share/doc/skyvane/examples/logo.png \
     share/skyvane/help/en/index.html share/skyvane/help/de/index.html share/skyvane/help/fr/index.html \
+    share/skyvane/help/en/sources.html share/skyvane/help/de/sources.html share/skyvane/help/fr/sources.html \
     share/skyvane/help/screenshots/en/main-window.png \
     lib/systemd/user/skyvane-headless.service lib/systemd/system/skyvane-headless@.service \
     lib/systemd/user/skyvane-receive.service; do

@@ -14,6 +14,7 @@ dpkg-deb -c "$deb" > "$scratch/contents"
 for file in ./usr/bin/skyvane ./usr/share/applications/skyvane.desktop \
     ./usr/share/metainfo/com.quillonsoft.Skyvane.metainfo.xml ./usr/share/man/man1/skyvane.1.gz \
     ./usr/share/icons/hicolor/48x48/apps/skyvane.png ./usr/share/skyvane/help/en/index.html \
+    ./usr/share/skyvane/help/en/sources.html \
     ./usr/lib/systemd/user/skyvane-headless.service ./usr/lib/systemd/system/skyvane-headless@.service \
     ./usr/lib/systemd/user/skyvane-receive.service \
     ./usr/share/doc/skyvane/copyright ./usr/share/doc/skyvane/examples/currdat.lst \

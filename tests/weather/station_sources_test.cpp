@@ -328,9 +328,13 @@ TEST(StationSources, AnUnreadableSourceKeepsTheLastGoodReadings) {
     std::string locked = dir.path().toStdString() + "/locked.sdb";
     Database db(locked);
     fillArchive(db, 17, 10.0, 1013.2, 0.0, 0.0, 1.0);
+    std::string otherTable = dir.path().toStdString() + "/other.sdb";
+    Database(otherTable).Run("CREATE TABLE readings (time INTEGER)");
     const std::pair<std::string, std::string> broken[] = {
         {"07/12/26 16:03:45 3.8\n", "too few fields"},
+        {"07/12/26 16:03:45 " + std::string(70 * 1024, '1'), "too large"},
         {std::string("SQLite format 3\0garbage", 23), "not a database"},
+        {readFile(otherTable), "no archive table"},
         {"", "locked"},
     };
     for (const auto& [text, problem] : broken) {

@@ -2,11 +2,15 @@
 // selected, the pane of each element kind and the colour palette in the language of the
 // settings, and writes a PNG of each into the folder given.
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -39,6 +43,18 @@ bool save(QWidget* widget, const QString& path, int settleMilliseconds = 400) {
     bool saved = widget->grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", path.toLocal8Bit().constData());
     return saved;
+}
+
+// A realtime.txt line of now, with readings unlike the example weather file's.
+QByteArray realtimeLine() {
+    QDateTime now = QDateTime::currentDateTime();
+    QByteArray line = now.toString("dd/MM/yy HH:mm:ss").toLatin1() +
+                      " 12.6 71 7.5 9.4 11.2 250 0.0 1.2 1008.4 WSW 2 km/h C hPa mm 48.2 -1.4 "
+                      "31.0 402.6 0.0 21.9 44 12.6";
+    for (int field = 26; field <= 58; ++field) {
+        line += " 0";
+    }
+    return line + "\n";
 }
 
 }  // namespace
@@ -103,6 +119,22 @@ int main(int argc, char** argv) {
     frame.View()->SelectRow(2);
     ok = save(&frame, folder + "/export-email.png", 200) && ok;
     ok = save(exportPage->EmailPage(), folder + "/export-email-server.png", 200) && ok;
+
+    // Another station program's file in the Options field, then the example images on its readings.
+    QTemporaryDir station;
+    QFile realtime(station.filePath("realtime.txt"));
+    realtime.open(QIODevice::WriteOnly);
+    realtime.write(realtimeLine());
+    realtime.close();
+    COptionsDlg otherSource(&frame);
+    otherSource.findChild<QLineEdit*>("weatherFile")->setText(realtime.fileName());
+    otherSource.show();
+    ok = save(&otherSource, folder + "/options-realtime.png") && ok;
+    otherSource.findChild<QPushButton*>("ok")->click();
+    frame.ApplySettings();
+    frame.View()->Tabs()->setCurrentIndex(0);
+    frame.View()->SelectRow(0);
+    ok = save(&frame, folder + "/main-window-realtime.png", 1000) && ok;
 
     // The test export, running and failed: nothing listens on the test server's port.
     CSettings::Instance().SetTestServerName("127.0.0.1:1");

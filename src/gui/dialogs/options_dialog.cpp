@@ -77,6 +77,11 @@ void COptionsDlg::DescribeFile() {
     std::string path = m_ui->weatherFile->text().left(260).toStdString();
     m_ui->weatherFileNote->setText(
         path.empty() ? QString() : QString::fromStdString(DescribeWeatherFile(path)));
+    // The dialog does not grow by itself when the note wraps onto another line.
+    layout()->activate();
+    if (int height = heightForWidth(width()); height > 0) {
+        resize(width(), height);
+    }
 }
 
 void COptionsDlg::closeEvent(QCloseEvent* event) {
