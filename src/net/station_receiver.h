@@ -26,7 +26,8 @@ enum class PostOutcome {
 // The HTTP status of an outcome.
 unsigned httpStatusOf(PostOutcome outcome);
 
-// A request's body larger than this is refused (413) unread.
+// A body larger than this is refused: with 413, unread, when its length is given, else by
+// closing the connection once it has grown past it.
 constexpr std::size_t kMaxPostBytes = 64 * 1024;
 // A client that sends nothing for this long is cut off.
 constexpr unsigned kStallSeconds = 5;
