@@ -71,6 +71,18 @@ bool looksLikeImage(const std::string& bytes, const std::string& type) {
     return type.empty();
 }
 
+// The address as texts show it: without a password written into it.
+std::string shownAddress(const std::string& url) {
+    size_t start = url.find("://");
+    start = start == std::string::npos ? 0 : start + 3;
+    size_t at = url.find('@', start);
+    size_t colon = url.find(':', start);
+    if (at == std::string::npos || url.find('/', start) < at || colon > at) {
+        return url;
+    }
+    return url.substr(0, colon) + url.substr(at);
+}
+
 // The host name of the address, for a certificate that names another.
 std::string hostOf(const std::string& url) {
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
@@ -100,8 +112,9 @@ std::string WebAddressProblem(const std::string& url) {
     return LangString(kTextWebAddressInvalid, {url});
 }
 
-void CheckImageIsLive(const std::string& url, const unsigned char* data, size_t size,
+void CheckImageIsLive(const std::string& address, const unsigned char* data, size_t size,
                       const StopCheck& stop, const LiveCheckLimits& limits) {
+    std::string url = shownAddress(address);
     if (std::string problem = WebAddressProblem(url); !problem.empty()) {
         throw std::runtime_error(problem);
     }
@@ -110,7 +123,7 @@ void CheckImageIsLive(const std::string& url, const unsigned char* data, size_t 
         throw std::runtime_error(LangString(kTextCheckingFailed, {url, "out of memory"}));
     }
     CURL* handle = curl.get();
-    std::string address = uncachedAddress(url);
+    std::string fetched = uncachedAddress(address);
     Answer answer;
     answer.keep = size + 1;
     char errorText[CURL_ERROR_SIZE] = {};
@@ -118,7 +131,7 @@ void CheckImageIsLive(const std::string& url, const unsigned char* data, size_t 
     headers = curl_slist_append(headers, "Pragma: no-cache");
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers,
                                                                            &curl_slist_free_all);
-    curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(handle, CURLOPT_URL, fetched.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     // A site moved to https, or a folder's address without its slash, answers with a redirect.
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);

@@ -236,14 +236,18 @@ TEST_F(ExportRunnerTest, TheWebAddressMustServeTheImageJustUploaded) {
         std::string url;
         std::string error;  // how it starts
     };
+    auto withLogin = [](const std::string& login, std::string url) {
+        return url.insert(url.find("//") + 2, login);
+    };
     for (const Case& test :
          {Case{live.Url("image.jpg"), ""}, Case{secure.Url("image.jpg?size=big#top"), ""},
           Case{stale.Url("image.jpg"),
                stale.Url("image.jpg") +
                    " serves an older image: the upload went to another folder, or a cache still "
                    "holds the old one."},
-          Case{live.Url("web/image.jpg"),
-               live.Url("web/image.jpg") +
+          // A password in the address is not told.
+          Case{withLogin("station:secret@", live.Url("web/image.jpg")),
+               withLogin("station@", live.Url("web/image.jpg")) +
                    " is not on the web server (HTTP 404): the upload went to another folder, or "
                    "the web address is wrong."},
           Case{live.Url(""),
