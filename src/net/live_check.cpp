@@ -103,6 +103,110 @@ std::string withoutFinalDot(std::string text) {
     return text;
 }
 
+// What the address served, or why nothing came.
+struct Fetched {
+    CURLcode code = CURLE_OK;
+    long status = 0;
+    std::string type;  // the Content-Type header, "" without one
+    Answer answer;
+    char errorText[CURL_ERROR_SIZE] = {};
+    std::string certificateProblem;  // after a failed certificate check
+    int waitedSeconds = 0;           // after a time limit ran out
+};
+
+// Fetches the address past every cache; std::runtime_error only when stop ended it.
+void fetch(const std::string& address, const StopCheck& stop, const LiveCheckLimits& limits,
+           Fetched& fetched) {
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl) {
+        fetched.code = CURLE_OUT_OF_MEMORY;
+        return;
+    }
+    CURL* handle = curl.get();
+    std::string uncached = uncachedAddress(address);
+    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    headers = curl_slist_append(headers, "Pragma: no-cache");
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers,
+                                                                           &curl_slist_free_all);
+    curl_easy_setopt(handle, CURLOPT_URL, uncached.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    // A site moved to https, or a folder's address without its slash, answers with a redirect.
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Skyvane");
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectSeconds));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, static_cast<long>(limits.totalSeconds));
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, fetched.errorText);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &keepAnswer);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &fetched.answer);
+    TrustCertificates(handle);
+    // Only for the stop: the time limits are curl's own.
+    CTransferWatch watch(stop, limits.totalSeconds + 1);
+    watch.Restart();
+    watch.Attach(handle);
+    fetched.code = curl_easy_perform(handle);
+    if (watch.GetEnding() == CTransferWatch::Ending::Stopped) {
+        throw std::runtime_error(LangString(kTextExportStopped));
+    }
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &fetched.status);
+    const char* type = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+    fetched.type = type != nullptr ? type : "";
+    if (fetched.code == CURLE_PEER_FAILED_VERIFICATION) {
+        fetched.certificateProblem = CertificateFailure(handle, fetched.errorText, hostOf(address));
+    }
+    if (fetched.code == CURLE_OPERATION_TIMEDOUT) {
+        double connected = 0;
+        curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME, &connected);
+        // Which wait ran out: for the connection, or for the answer.
+        fetched.waitedSeconds = connected > 0 ? limits.totalSeconds : limits.connectSeconds;
+    }
+}
+
+// Why what was fetched is not the image; "" when it is.
+std::string problemOf(const std::string& url, const Fetched& fetched, const unsigned char* data,
+                      size_t size) {
+    std::string reason = withoutFinalDot(
+        fetched.errorText[0] != '\0' ? fetched.errorText : curl_easy_strerror(fetched.code));
+    switch (fetched.code) {
+        case CURLE_OK:
+        case CURLE_WRITE_ERROR:  // more than the image: it differs
+            break;
+        case CURLE_OPERATION_TIMEDOUT:
+            return LangString(kTextWebServerNoAnswer, {url, std::to_string(fetched.waitedSeconds)});
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+            return LangString(kTextWebServerUnreachable, {url, reason});
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return LangString(kTextCheckingFailed,
+                              {url, UntrustedCertificateText(fetched.certificateProblem)});
+        default:
+            return LangString(kTextCheckingFailed, {url, reason + "."});
+    }
+    const Answer& answer = fetched.answer;
+    if (fetched.status == 404 || fetched.status == 410) {
+        return LangString(kTextPublishedImageMissing, {url, std::to_string(fetched.status)});
+    }
+    if (fetched.status != 200) {
+        return LangString(kTextWebServerStatus, {url, std::to_string(fetched.status)});
+    }
+    if (!answer.cut && answer.bytes.size() == size &&
+        std::memcmp(answer.bytes.data(), data, size) == 0) {
+        return {};
+    }
+    if (answer.bytes.empty()) {
+        return LangString(kTextServesNothing, {url});
+    }
+    if (!looksLikeImage(answer.bytes, fetched.type)) {
+        return LangString(kTextServesOtherType,
+                          {url, fetched.type.substr(0, fetched.type.find(';'))});
+    }
+    return LangString(kTextServesOlderImage, {url});
+}
+
 }  // namespace
 
 std::string WebAddressProblem(const std::string& url) {
@@ -118,88 +222,10 @@ void CheckImageIsLive(const std::string& address, const unsigned char* data, siz
     if (std::string problem = WebAddressProblem(url); !problem.empty()) {
         throw std::runtime_error(problem);
     }
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) {
-        throw std::runtime_error(LangString(kTextCheckingFailed, {url, "out of memory"}));
+    Fetched fetched;
+    fetched.answer.keep = size + 1;
+    fetch(address, stop, limits, fetched);
+    if (std::string problem = problemOf(url, fetched, data, size); !problem.empty()) {
+        throw std::runtime_error(problem);
     }
-    CURL* handle = curl.get();
-    std::string fetched = uncachedAddress(address);
-    Answer answer;
-    answer.keep = size + 1;
-    char errorText[CURL_ERROR_SIZE] = {};
-    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
-    headers = curl_slist_append(headers, "Pragma: no-cache");
-    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers,
-                                                                           &curl_slist_free_all);
-    curl_easy_setopt(handle, CURLOPT_URL, fetched.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    // A site moved to https, or a folder's address without its slash, answers with a redirect.
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Skyvane");
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectSeconds));
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT, static_cast<long>(limits.totalSeconds));
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &keepAnswer);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer);
-    TrustCertificates(handle);
-    // Only for the stop: the time limits are curl's own.
-    CTransferWatch watch(stop, limits.totalSeconds + 1);
-    watch.Restart();
-    watch.Attach(handle);
-
-    CURLcode code = curl_easy_perform(handle);
-    if (watch.GetEnding() == CTransferWatch::Ending::Stopped) {
-        throw std::runtime_error(LangString(kTextExportStopped));
-    }
-    long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    const char* typeText = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &typeText);
-    std::string type = typeText != nullptr ? typeText : "";
-    std::string reason =
-        withoutFinalDot(errorText[0] != '\0' ? errorText : curl_easy_strerror(code));
-    switch (code) {
-        case CURLE_OK:
-        case CURLE_WRITE_ERROR:  // more than the image: it differs
-            break;
-        case CURLE_OPERATION_TIMEDOUT: {
-            double connected = 0;
-            curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME, &connected);
-            int seconds = connected > 0 ? limits.totalSeconds : limits.connectSeconds;
-            throw std::runtime_error(
-                LangString(kTextWebServerNoAnswer, {url, std::to_string(seconds)}));
-        }
-        case CURLE_COULDNT_RESOLVE_HOST:
-        case CURLE_COULDNT_CONNECT:
-            throw std::runtime_error(LangString(kTextWebServerUnreachable, {url, reason}));
-        case CURLE_PEER_FAILED_VERIFICATION:
-            throw std::runtime_error(
-                LangString(kTextCheckingFailed, {url, UntrustedCertificateText(CertificateFailure(
-                                                          handle, errorText, hostOf(url)))}));
-        default:
-            throw std::runtime_error(LangString(kTextCheckingFailed, {url, reason + "."}));
-    }
-    if (status == 404 || status == 410) {
-        throw std::runtime_error(
-            LangString(kTextPublishedImageMissing, {url, std::to_string(status)}));
-    }
-    if (status != 200) {
-        throw std::runtime_error(LangString(kTextWebServerStatus, {url, std::to_string(status)}));
-    }
-    if (!answer.cut && answer.bytes.size() == size &&
-        std::memcmp(answer.bytes.data(), data, size) == 0) {
-        return;
-    }
-    if (answer.bytes.empty()) {
-        throw std::runtime_error(LangString(kTextServesNothing, {url}));
-    }
-    if (!looksLikeImage(answer.bytes, type)) {
-        throw std::runtime_error(
-            LangString(kTextServesOtherType, {url, type.substr(0, type.find(';'))}));
-    }
-    throw std::runtime_error(LangString(kTextServesOlderImage, {url}));
 }
