@@ -9,6 +9,7 @@
 #include "base/string_ids.h"
 #include "export/image_file.h"
 #include "net/internet.h"
+#include "net/live_check.h"
 #include "profiles/profile.h"
 #include "weather/weather_data.h"
 
@@ -24,13 +25,15 @@ CExportRunner::CExportRunner(CProfile* profile)
     : m_exportType(profile->GetExportType()),
       m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
             profile->GetFilePath(),   profile->GetFileName(), profile->GetFtpPassive()},
+      m_webUrl(profile->GetWebUrl()),
       m_profile(profile),
       m_drawing(profile->GetDrawing()),
       m_connectionType(profile->GetConnectionType()),
       m_connectionName(profile->GetConnectionName()),
       m_email{profile->GetSmtpServer(), profile->GetSmtpUserName(), profile->GetSmtpPassword(),
               profile->GetSenderName(), profile->GetSenderEmail(),  profile->GetRecipients(),
-              profile->GetSubject(),    profile->GetText(),         profile->GetSmtpPlainLogin()} {}
+              profile->GetSubject(),    profile->GetText(),         profile->GetSmtpPlainLogin()},
+      m_maxDataAge(profile->GetMaxDataAge()) {}
 
 CExportRunner::~CExportRunner() {
     RequestStop(UINT_MAX);
@@ -63,6 +66,16 @@ void CExportRunner::Publish(const CImageBuffer& image) {
     UploadByFtp(m_ftp, image.Data(), image.Size(), stop);
 }
 
+void CExportRunner::CheckPublished(const CImageBuffer& image) {
+    // Whatever the target, an upload only counts once the web shows it.
+    if (m_exportType == ExportType::Email || m_webUrl.empty()) {
+        return;
+    }
+    CheckStop();
+    BeginStep(kStepCheckingPublishedImage);
+    CheckImageIsLive(m_webUrl, image.Data(), image.Size(), [this] { return IsStopRequested(); });
+}
+
 void CExportRunner::CheckStop() const {
     if (IsStopRequested()) {
         throw std::runtime_error(LangString(kTextExportStopped));
@@ -88,6 +101,11 @@ void CExportRunner::Run() {
         if (!ReloadWeatherData()) {
             throw std::runtime_error(WeatherFileProblem());
         }
+        // Before anything is dialled: stale readings are never published.
+        if (std::string tooOld = CWeatherData::Instance().TooOldProblem(m_maxDataAge);
+            !tooOld.empty()) {
+            throw std::runtime_error(tooOld);
+        }
         CheckStop();
         BeginStep(kStepCheckingDialup);
         if (m_connectionType == ConnectionType::Dialup &&
@@ -104,6 +122,7 @@ void CExportRunner::Run() {
         CheckStop();
         BeginStep(m_exportType == ExportType::Ftp ? kStepCopyingImage : kStepSendingEmails);
         Publish(image);
+        CheckPublished(image);
     } catch (const CInternetException& error) {
         m_errorText = error.GetMessage();
     } catch (const std::runtime_error& error) {

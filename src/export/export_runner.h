@@ -1,5 +1,6 @@
-// One export of one image on a thread of its own: reload the weather data, render the image,
-// publish it. Every failure becomes the runner's one error text.
+// One export of one image on a thread of its own: reload the weather data, refuse readings too
+// old for the image, render the image, publish it and check that the web shows it. Every
+// failure becomes the runner's one error text.
 #pragma once
 
 #include <string>
@@ -33,6 +34,8 @@ class CExportRunner : public CWin32GUIThread {
     // What the test export replaces: where and how the image goes.
     ExportType m_exportType;
     FtpSettings m_ftp;
+    // Where the uploaded image is fetched back from; "" for no check.
+    std::string m_webUrl;
 
   private:
     // Names the step and tells the notification window.
@@ -40,6 +43,8 @@ class CExportRunner : public CWin32GUIThread {
     // A clean-up step: told always, but the current step only when nothing failed.
     void CleanUpStep(unsigned stringId);
     void Publish(const CImageBuffer& image);
+    // Fetches the uploaded image back from its web address, when the image has one.
+    void CheckPublished(const CImageBuffer& image);
     // Ends the export with the stop text when a stop was asked for.
     void CheckStop() const;
     // Reloads the weather data; a file that is being rewritten gets one more read a second
@@ -54,4 +59,5 @@ class CExportRunner : public CWin32GUIThread {
     std::string m_errorText;
     unsigned m_currentStep = 0;
     CRasConnection m_dialup;
+    int m_maxDataAge;
 };

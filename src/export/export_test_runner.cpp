@@ -15,6 +15,8 @@ CExportTestRunner::CExportTestRunner(CProfile* profile) : CExportRunner(profile)
     m_exportType = ExportType::Ftp;
     m_ftp = {settings.GetTestServerName(), settings.GetTestUserName(), settings.GetTestPassword(),
              settings.GetTestFolder(), std::to_string(std::rand() % 32768) + extension};
+    // The same check as a real export, at the address the browser is shown.
+    m_webUrl = settings.GetTestWebAddress().empty() ? "" : GetWebAddress();
 }
 
 std::string CExportTestRunner::GetWebAddress() const {

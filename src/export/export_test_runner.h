@@ -1,5 +1,6 @@
 // The export of the Test button: the image's own drawing and connection, but uploaded by FTP to
-// the test server under a pseudo-random number with the image's extension.
+// the test server under a pseudo-random number with the image's extension, and checked at the
+// test web address.
 #pragma once
 
 #include "export/export_runner.h"

@@ -1,9 +1,12 @@
 #include "net/tls_trust.h"
 
+#include <openssl/x509.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <iterator>
+#include <string_view>
 
 #include "base/lang_string.h"
 #include "base/string_ids.h"
@@ -23,6 +26,26 @@ std::string TrustedCertificateFile() {
 
 std::string TrustedCertificateFolder() {
     return variable("SSL_CERT_DIR");
+}
+
+void TrustCertificates(CURL* curl) {
+    if (std::string file = TrustedCertificateFile(); !file.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, file.c_str());
+    }
+    if (std::string folder = TrustedCertificateFolder(); !folder.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAPATH, folder.c_str());
+    }
+}
+
+std::string CertificateFailure(CURL* curl, const char* errorText, const std::string& host) {
+    // curl checks the host name itself once OpenSSL found the chain good.
+    if (std::string_view(errorText).find("host name") != std::string_view::npos) {
+        return X509_verify_cert_error_string(X509_V_ERR_HOSTNAME_MISMATCH) + std::string(" (") +
+               host + ")";
+    }
+    long result = X509_V_OK;
+    curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &result);
+    return X509_verify_cert_error_string(result);
 }
 
 std::string UntrustedCertificateText(const std::string& reason) {

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 #include <cinttypes>
 
 #include "base/app_message.h"
@@ -145,6 +146,8 @@ SKYVANE_LOCKED_GET(bool, FtpPassive, m_ftppassive)
 SKYVANE_LOCKED_SET(bool, FtpPassive, m_ftppassive)
 SKYVANE_LOCKED_GET(bool, SmtpPlainLogin, m_smtpplainlogin)
 SKYVANE_LOCKED_SET(bool, SmtpPlainLogin, m_smtpplainlogin)
+SKYVANE_LOCKED_GET(int, MaxDataAge, m_maxdataage)
+SKYVANE_LOCKED_SET(int, MaxDataAge, m_maxdataage)
 #undef SKYVANE_LOCKED_GET
 #undef SKYVANE_LOCKED_SET
 
@@ -295,6 +298,8 @@ bool CProfile::LoadFromXml(const pugi::xml_node& node) {
     SetFilePath(readString(node, "filepath", ""));
     SetFileName(readString(node, "filename", ""));
     SetFtpPassive(readBool(node, "ftppassive", false));
+    SetWebUrl(readString(node, "weburl", ""));
+    SetMaxDataAge(std::max(readInt(node, "maxdataage", 0), 0));
     SetSmtpServer(readString(node, "smtpserver", ""));
     SetSmtpUserName(readString(node, "smtpusername", ""));
     SetSmtpPassword(readString(node, "smtppassword", ""));
@@ -327,6 +332,12 @@ bool CProfile::SaveToXml(pugi::xml_node& node) const {
     // Only when set, so that lists that never use it stay as they were.
     if (m_ftppassive) {
         writeBool(node, "ftppassive", true);
+    }
+    if (!m_weburl.empty()) {
+        writeString(node, "weburl", m_weburl);
+    }
+    if (m_maxdataage > 0) {
+        writeInt(node, "maxdataage", m_maxdataage);
     }
     writeString(node, "smtpserver", m_smtpserver);
     writeString(node, "smtpusername", m_smtpusername);

@@ -82,6 +82,8 @@ class CProfile : public WorkItemBase {
     SKYVANE_TEXT_FIELD(Recipients, m_recipients)
     SKYVANE_TEXT_FIELD(Subject, m_subject)
     SKYVANE_TEXT_FIELD(Text, m_text)
+    // Where the published image is seen on the web; "" when no export checks it.
+    SKYVANE_TEXT_FIELD(WebUrl, m_weburl)
 #undef SKYVANE_TEXT_FIELD
 
     std::string GetName() const;
@@ -132,6 +134,9 @@ class CProfile : public WorkItemBase {
     // Log in to the SMTP server even where it offers no TLS.
     bool GetSmtpPlainLogin() const;
     void SetSmtpPlainLogin(bool allow);
+    // Minutes the readings may be old for the image to be published; 0: any age.
+    int GetMaxDataAge() const;
+    void SetMaxDataAge(int minutes);
     bool GetSuspended() const;
     // A suspended profile ticks no more and is never queued (shutdown).
     void SetSuspended(bool suspended);
@@ -182,6 +187,8 @@ class CProfile : public WorkItemBase {
     std::string m_filename;
     bool m_ftppassive = false;
     bool m_smtpplainlogin = false;
+    int m_maxdataage = 0;
+    std::string m_weburl;
     std::string m_connectionname;
     std::string m_smtpserver;
     std::string m_sendername;

@@ -8,6 +8,7 @@
 #include "base/lang_string.h"
 #include "base/settings.h"
 #include "base/string_ids.h"
+#include "weather/readings_age.h"
 
 namespace {
 
@@ -127,10 +128,13 @@ std::string CWeatherData::LastProblem() const {
 bool CWeatherData::IsOutdated() const {
     std::lock_guard<std::mutex> guard(m_lock);
     std::string stamp = stripBlanksAndQuotes(GetValue("last_actualisation", "time"));
-    // Unsigned arithmetic: a hostile stamp may not overflow into undefined behaviour.
-    auto taken = static_cast<std::uint64_t>(stampSeconds(stamp));
-    auto age = static_cast<std::int64_t>(static_cast<std::uint64_t>(Clock::NowSeconds()) - taken);
-    return age >= kOneDay;
+    return readingsAge(stamp, Clock::NowSeconds()) >= kOneDay;
+}
+
+std::string CWeatherData::TooOldProblem(int maxMinutes) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    std::string stamp = stripBlanksAndQuotes(GetValue("last_actualisation", "time"));
+    return tooOldProblem(stamp, Clock::NowSeconds(), maxMinutes);
 }
 
 int CWeatherData::GetState(WeatherStateKind kind) const {

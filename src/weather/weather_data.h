@@ -60,6 +60,9 @@ class CWeatherData : private CDataFile {
 
     // True when the readings are one day old or older, or carry no time.
     bool IsOutdated() const;
+    // Why the readings are too old to publish under a limit of maxMinutes (0: none); "" when
+    // they are not.
+    std::string TooOldProblem(int maxMinutes) const;
 
     // The state's number; kMissingInt when the file has none.
     int GetState(WeatherStateKind kind) const;

@@ -205,6 +205,30 @@ TEST_F(ExportPageTest, ServerPrefixesAreCheckedAndPassiveModeIsKept) {
     EXPECT_TRUE(mail.plainLogin->isChecked());
 }
 
+TEST_F(ExportPageTest, TheDataAgeLimitAndTheWebAddressGoIntoTheList) {
+    auto& ftp = m_page->FtpPage()->Form();
+    EXPECT_EQ(form().maxDataAge->text(), "0");  // an image without a limit
+    form().maxDataAge->clear();
+    QTest::keyClicks(form().maxDataAge, "-9x0");
+    EXPECT_EQ(form().maxDataAge->text(), "90");
+    QTest::keyClicks(ftp.webUrl, "www.example.org/wx.jpg");
+    EXPECT_THAT(ftp.webUrl->property("problem").toString().toStdString(),
+                testing::HasSubstr("does not start with http:// or https://"));
+    ftp.webUrl->clear();
+    QTest::keyClicks(ftp.webUrl, "HTTPS://www.example.org/wx.jpg");
+    EXPECT_EQ(ftp.webUrl->property("problem").toString(), "");
+    form().apply->click();
+
+    pugi::xml_document list;
+    pugi::xml_node node = list.append_child("profile");
+    ASSERT_TRUE(m_profile.SaveToXml(node));
+    CProfile loaded("Loaded", nullptr);
+    loaded.LoadFromXml(node);
+    m_page->ShowImage(&loaded, false);
+    EXPECT_EQ(form().maxDataAge->text(), "90");
+    EXPECT_EQ(ftp.webUrl->text(), "HTTPS://www.example.org/wx.jpg");
+}
+
 TEST_F(ExportPageTest, TheNextExportFollowsTheClock) {
     Clock::SetFake(std::chrono::system_clock::from_time_t(1796558400));
     m_profile.SetFirstStartDateTime(1796558400 - 3600);  // passed: the next export is now

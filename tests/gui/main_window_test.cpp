@@ -162,6 +162,7 @@ TEST_F(MainWindowTest, NewDeleteAndSaveMarkAndClearTheModifiedList) {
     QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(frame->isWindowModified());
     EXPECT_THAT(readFile(m_list), HasSubstr("name=\"New Image (2)\""));
+    EXPECT_THAT(readFile(m_list), HasSubstr("maxdataage=\"60\""));  // a new image's limit
     // Save stays at hand: a list removed behind the program's back is written again.
     std::filesystem::remove(m_list);
     EXPECT_TRUE(save->isEnabled());

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +20,7 @@
 #include "support/ftp_server.h"
 #include "support/test_certificates.h"
 #include "support/test_files.h"
+#include "support/web_server.h"
 #include "weather/weather_data.h"
 
 namespace {
@@ -52,21 +52,14 @@ class TestExport : public testing::Test {
   protected:
     void SetUp() override {
         QDir().mkpath(QString::fromStdString(m_ftp.Root() + "/mainwebsite_html/test"));
-        // A web server that publishes the FTP server's folder.
-        m_web.start("/usr/bin/python3", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
-                                         "--directory", QString::fromStdString(m_ftp.Root())});
-        ASSERT_TRUE(m_web.waitForReadyRead(20000));
-        QString banner = m_web.readLine();  // "Serving HTTP on 127.0.0.1 port N (...)"
-        int port = banner.section("port ", 1).section(' ', 0, 0).toInt();
-        ASSERT_GT(port, 0);
+        ASSERT_GT(m_web.Port(), 0);
         CSettings& settings = CSettings::Instance();
         settings.SetLangID(1033);
         settings.SetTestServerName("127.0.0.1:" + std::to_string(m_ftp.Port()));
         settings.SetTestUserName("station");
         settings.SetTestPassword("secret");
         settings.SetTestFolder("mainwebsite_html/test");
-        settings.SetTestWebAddress("http://127.0.0.1:" + std::to_string(port) +
-                                   "/mainwebsite_html/test/");
+        settings.SetTestWebAddress(m_web.Url("mainwebsite_html/test/"));
         writeFile(m_weather,
                   "[time]\nlast_actualisation=4005556484\n[outdoor_temperature]\n"
                   "deg_c=3.8\n");
@@ -75,12 +68,12 @@ class TestExport : public testing::Test {
     }
     void TearDown() override {
         QDesktopServices::unsetUrlHandler("http");
-        m_web.kill();
-        m_web.waitForFinished();
+        QDesktopServices::unsetUrlHandler("https");
     }
 
     LocalFtpServer m_ftp;
-    QProcess m_web;
+    // Publishes the FTP server's folder.
+    LocalWebServer m_web{m_ftp.Root()};
     QTemporaryDir m_dir;
     std::string m_weather = m_dir.filePath("currdat.lst").toStdString();
     Browser m_browser;
@@ -107,28 +100,40 @@ TEST_F(TestExport, AnEmailImageIsUploadedByFtpAndShownInTheBrowser) {
 }
 
 TEST_F(TestExport, AFailureShowsTheStepAndTheServersWordsUntilAbort) {
-    CSettings::Instance().SetTestPassword("wrong");
-    CProfile profile("Test", nullptr);
-    CExportTestDlg dialog(&profile);
-    auto* abort = dialog.findChild<QPushButton*>("abort");
-    auto* errorLabel = dialog.findChild<QLabel*>("error");
-    std::string step;
-    std::string error;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!errorLabel->text().isEmpty()) {
-            step = dialog.findChild<QLabel*>("step")->text().toStdString();
-            error = errorLabel->text().toStdString();
-            dialog.reject();  // Escape: nothing happens
-            dialog.close();   // the close box: nothing either
-            abort->click();
-        }
-    });
-    poll.start(50);
-    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(step, "Error. Copying image");
-    EXPECT_EQ(error.rfind("530", 0), 0u) << error;
-    EXPECT_TRUE(m_browser.opened.isEmpty());
+    struct Case {
+        std::string password;
+        std::string webFolder;
+        std::string step;
+        std::string error;  // how it starts
+    };
+    for (const Case& test : {Case{"wrong", "mainwebsite_html/test/", "Error. Copying image", "530"},
+                             // The upload went well, but the web shows another folder.
+                             Case{"secret", "elsewhere/", "Error. Checking the published image",
+                                  m_web.Url("elsewhere/")}}) {
+        CSettings::Instance().SetTestPassword(test.password);
+        CSettings::Instance().SetTestWebAddress(m_web.Url(test.webFolder));
+        CProfile profile("Test", nullptr);
+        CExportTestDlg dialog(&profile);
+        auto* abort = dialog.findChild<QPushButton*>("abort");
+        auto* errorLabel = dialog.findChild<QLabel*>("error");
+        std::string step;
+        std::string error;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!errorLabel->text().isEmpty()) {
+                step = dialog.findChild<QLabel*>("step")->text().toStdString();
+                error = errorLabel->text().toStdString();
+                dialog.reject();  // Escape: nothing happens
+                dialog.close();   // the close box: nothing either
+                abort->click();
+            }
+        });
+        poll.start(50);
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        EXPECT_EQ(step, test.step);
+        EXPECT_EQ(error.rfind(test.error, 0), 0u) << error;
+        EXPECT_TRUE(m_browser.opened.isEmpty());
+    }
 }
 
 // A long error in German is shown whole; a server that never answers can be left at once.
@@ -173,6 +178,11 @@ TEST_F(TestExport, ATestServerThatWantsTlsIsReachedByItsPrefix) {
         0, {"cert=" + certificates.Certificate("server"), "key=" + certificates.Key("server")});
     QDir().mkpath(QString::fromStdString(tls.Root() + "/mainwebsite_html/test"));
     CSettings::Instance().SetTestServerName("ftpes://127.0.0.1:" + std::to_string(tls.Port()));
+    // The check after the upload goes over HTTPS, trusting the same authority.
+    LocalWebServer web(tls.Root(), {"cert=" + certificates.Certificate("server"),
+                                    "key=" + certificates.Key("server")});
+    CSettings::Instance().SetTestWebAddress(web.Url("mainwebsite_html/test/"));
+    QDesktopServices::setUrlHandler("https", &m_browser, "open");
     CProfile profile("Test", nullptr);
     CExportTestDlg dialog(&profile);
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);

@@ -9,12 +9,16 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/clock.h"
 #include "base/settings.h"
 #include "export/export_runner.h"
+#include "net/live_check.h"
 #include "profiles/profile.h"
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
+#include "support/test_certificates.h"
 #include "support/test_files.h"
+#include "support/web_server.h"
 
 namespace {
 
@@ -39,7 +43,10 @@ class ExportRunnerTest : public testing::Test {
         m_profile.SetPassword("secret");
         m_profile.SetFileName("image.jpg");
     }
-    void TearDown() override { setenv("PATH", m_path.c_str(), 1); }
+    void TearDown() override {
+        setenv("PATH", m_path.c_str(), 1);
+        Clock::UseSystem();
+    }
 
     void nmcliState(const std::string& json) { writeFile(m_state, json); }
     // The nmcli calls that changed something ("connection up X", "connection down X").
@@ -185,6 +192,107 @@ TEST_F(ExportRunnerTest, DialUpEntriesConnectedActivatingOrGone) {
     setenv("PATH", m_dir.path().toLocal8Bit().constData(), 1);
     EXPECT_EQ(run(&error), (std::vector<quintptr>{180, 181, 160}));
     EXPECT_EQ(error.rfind("Remote Access Service / Dialup Networking is not installed.", 0), 0u);
+}
+
+TEST_F(ExportRunnerTest, ReadingsOlderThanTheImageAllowsAreNeverPublished) {
+    const std::int64_t taken = 1796567700;  // the weather file's time stamp
+    struct Case {
+        int maxDataAge;
+        int ageSeconds;
+        std::string error;
+    };
+    for (const Case& test :
+         {Case{60, 7200,
+               "The readings are 2 hours old (from 06.12.2026 14:35); the image was not "
+               "published."},
+          Case{60, 300, ""}, Case{0, 30 * 86400, ""}}) {
+        m_profile.SetMaxDataAge(test.maxDataAge);
+        Clock::SetFake(Clock::TimePoint(std::chrono::seconds(taken + test.ageSeconds)));
+        std::string error;
+        std::vector<quintptr> steps = run(&error);
+        EXPECT_EQ(error, test.error) << test.ageSeconds;
+        EXPECT_EQ(steps, test.error.empty() ? (std::vector<quintptr>{180, 181, 323, kOk})
+                                            : (std::vector<quintptr>{180, 160}));
+        EXPECT_EQ(std::filesystem::exists(m_ftp.Root() + "/image.jpg"), test.error.empty());
+        // Not even a login.
+        EXPECT_EQ(m_ftp.Sessions().empty(), !test.error.empty());
+        std::filesystem::remove(m_ftp.Root() + "/image.jpg");
+    }
+}
+
+TEST_F(ExportRunnerTest, TheWebAddressMustServeTheImageJustUploaded) {
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.Made());
+    certificates.Trust();
+    auto tls = [&](const QString& name) {
+        return QStringList{"cert=" + certificates.Certificate(name),
+                           "key=" + certificates.Key(name)};
+    };
+    QTemporaryDir elsewhere;
+    writeFile(elsewhere.filePath("image.jpg").toStdString(), "\xFF\xD8\xFF\xE0 an old image");
+    LocalWebServer live(m_ftp.Root()), secure(m_ftp.Root(), tls("server")),
+        selfSigned(m_ftp.Root(), tls("selfsigned")), stale(elsewhere.path().toStdString());
+    struct Case {
+        std::string url;
+        std::string error;  // how it starts
+    };
+    auto withLogin = [](const std::string& login, std::string url) {
+        return url.insert(url.find("//") + 2, login);
+    };
+    for (const Case& test :
+         {Case{live.Url("image.jpg"), ""}, Case{secure.Url("image.jpg?size=big#top"), ""},
+          Case{stale.Url("image.jpg"),
+               stale.Url("image.jpg") +
+                   " serves an older image: the upload went to another folder, or a cache still "
+                   "holds the old one."},
+          // A password in the address is not told.
+          Case{withLogin("station:secret@", live.Url("web/image.jpg")),
+               withLogin("station@", live.Url("web/image.jpg")) +
+                   " is not on the web server (HTTP 404): the upload went to another folder, or "
+                   "the web address is wrong."},
+          Case{live.Url(""),
+               live.Url("") + " serves a file of type text/html instead of the image"},
+          Case{selfSigned.Url("image.jpg"),
+               "The published image at " + selfSigned.Url("image.jpg") +
+                   " could not be fetched: The server's certificate is not trusted: self-signed "
+                   "certificate."},
+          Case{"ftp://127.0.0.1/image.jpg",
+               "The web address ftp://127.0.0.1/image.jpg does not start with http:// or "
+               "https://."}}) {
+        m_profile.SetWebUrl(test.url);
+        std::string error;
+        unsigned step = 0;
+        std::vector<quintptr> steps = run(&error, &step);
+        EXPECT_EQ(error.substr(0, test.error.size()), test.error);
+        EXPECT_EQ(error.empty(), test.error.empty()) << error;
+        EXPECT_EQ(steps,
+                  (std::vector<quintptr>{180, 181, 323, 545, test.error.empty() ? kOk : 160}));
+        EXPECT_EQ(step, 545u);
+    }
+
+    // A server that never answers, and one that is gone, end in time with texts of their own.
+    LocalWebServer silent("", {"silent"});
+    std::string gone;
+    {
+        LocalWebServer closed(m_ftp.Root());
+        gone = closed.Url("image.jpg");
+    }
+    const unsigned char image[] = {0xFF, 0xD8, 0xFF};
+    for (const Case& test :
+         {Case{silent.Url("image.jpg"), silent.Url("image.jpg") +
+                                            " sent no answer within 2 seconds; whether the image "
+                                            "is live could not be checked."},
+          Case{gone, gone + " could not be reached: "}}) {
+        auto started = std::chrono::steady_clock::now();
+        std::string error;
+        try {
+            CheckImageIsLive(test.url, image, sizeof image, {}, {2, 2});
+        } catch (const std::runtime_error& failure) {
+            error = failure.what();
+        }
+        EXPECT_EQ(error.substr(0, test.error.size()), test.error);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "base/clock.h"
 #include "base/settings.h"
 #include "support/test_files.h"
+#include "weather/readings_age.h"
 #include "weather/weather_data.h"
 
 namespace {
@@ -53,6 +54,43 @@ TEST_F(WeatherDataTest, AgeOfTheReadings) {
     EXPECT_TRUE(data.IsOutdated());
     ASSERT_TRUE(reloadWith("[time]\nlast_actualisation=\"\"\n"));
     EXPECT_TRUE(data.IsOutdated());
+}
+
+TEST(ReadingsAge, AnImagesLimitRefusesOlderReadingsAndSaysHowOld) {
+    CSettings::Instance().SetLangID(1033);
+    const std::string stamp = "4005556484";  // 06.12.2026 14:35:00 UTC
+    const std::int64_t taken = 1796567700;
+    struct Case {
+        int maxMinutes;
+        std::int64_t age;
+        std::string stamp;
+        std::string problem;
+    };
+    const std::string notPublished = "; the image was not published.";
+    for (const Case& test : {
+             Case{60, 60 * 60 + 59, stamp, ""},
+             Case{60, 61 * 60, stamp, "The readings are 61 minutes old (from 06.12.2026 14:35)"},
+             Case{60, 119 * 60 + 59, stamp, "The readings are 119 minutes old"},
+             Case{60, 47 * 3600, stamp, "The readings are 47 hours old"},
+             Case{60, 3 * 86400, stamp, "The readings are 3 days old"},
+             Case{1, 120, stamp, "The readings are 2 minutes old"},
+             Case{60, -86400, stamp, ""},  // from the future: the clocks differ
+             Case{0, 400 * 86400, stamp, ""},
+             Case{60, 0, "", "The readings carry no time"},
+             Case{0, 0, "", ""},
+         }) {
+        std::string problem = tooOldProblem(test.stamp, taken + test.age, test.maxMinutes);
+        EXPECT_EQ(problem.substr(0, test.problem.size()), test.problem) << test.age;
+        EXPECT_EQ(problem.empty(), test.problem.empty()) << test.age;
+        if (!problem.empty()) {
+            EXPECT_TRUE(problem.ends_with(notPublished)) << problem;
+        }
+    }
+    CSettings::Instance().SetLangID(1031);
+    EXPECT_EQ(tooOldProblem(stamp, taken + 7200, 60),
+              "Die Messwerte sind 2 Stunden alt (vom 06.12.2026 14:35); das Bild wurde nicht "
+              "veröffentlicht.");
+    CSettings::Instance().SetLangID(1033);
 }
 
 TEST_F(WeatherDataTest, StatesAndTheirTexts) {

@@ -65,6 +65,9 @@ CExportProperties::CExportProperties(QWidget* parent)
     // Minutes, at least one: no sign, no letters.
     m_ui->interval->setValidator(new QIntValidator(1, 9999999, m_ui->interval));
     connect(m_ui->interval, &QLineEdit::textEdited, this, &CExportProperties::Edited);
+    // Minutes, 0 for no limit.
+    m_ui->maxDataAge->setValidator(new QIntValidator(0, 99999999, m_ui->maxDataAge));
+    connect(m_ui->maxDataAge, &QLineEdit::textEdited, this, &CExportProperties::Edited);
     connect(m_ui->dialupEntry, &QComboBox::activated, this, &CExportProperties::Edited);
     for (QRadioButton* connection : {m_ui->direct, m_ui->dialup}) {
         connect(connection, &QRadioButton::clicked, this, [this] {
@@ -145,9 +148,9 @@ void CExportProperties::ShowImage(CProfile* profile, bool readOnly) {
     // Without an image an edit would go nowhere.
     readOnly = readOnly || profile == nullptr;
     m_readOnly = readOnly;
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{m_ui->firstDate, m_ui->firstTime, m_ui->interval,
-                                         m_ui->ftp, m_ui->email, m_ui->direct, m_ui->test}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_ui->firstDate, m_ui->firstTime, m_ui->interval, m_ui->maxDataAge, m_ui->ftp,
+             m_ui->email, m_ui->direct, m_ui->test}) {
         control->setEnabled(!readOnly);
     }
     m_ui->dialup->setEnabled(m_dialupAvailable && !readOnly);
@@ -157,6 +160,8 @@ void CExportProperties::ShowImage(CProfile* profile, bool readOnly) {
     }
     m_ui->interval->setText(profile != nullptr ? QString::number(profile->GetInterval())
                                                : QString());
+    m_ui->maxDataAge->setText(profile != nullptr ? QString::number(profile->GetMaxDataAge())
+                                                 : QString());
     m_ui->ftp->setChecked(!email);
     m_ui->email->setChecked(email);
     ShowPageOfType();
@@ -197,6 +202,8 @@ void CExportProperties::Apply() {
     }
     // An empty or zero field would publish every tick.
     m_profile->SetInterval(std::max(interval, 1));
+    m_profile->SetMaxDataAge(
+        static_cast<int>(parseDecimal(m_ui->maxDataAge->text().left(9).toStdString())));
     if (m_ui->ftp->isChecked()) {
         m_profile->SetExportType(ExportType::Ftp);
     } else if (m_ui->email->isChecked()) {

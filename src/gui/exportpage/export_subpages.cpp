@@ -11,6 +11,7 @@
 #include "gui/widgets/captions.h"
 #include "gui/widgets/file_dialog.h"
 #include "mail/email_publisher.h"
+#include "net/live_check.h"
 #include "profiles/profile.h"
 #include "ui_export_email_properties.h"
 #include "ui_export_ftp_properties.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr int kLongestFtpText = 255;
 constexpr int kLongestMailText = 32766;
 constexpr int kLongestList = 65535;
+constexpr int kLongestWebAddress = 2048;
 
 std::string textOf(const QLineEdit* edit, int longest) {
     return edit->text().left(longest).toStdString();
@@ -61,7 +63,8 @@ CExportFtpProperties::CExportFtpProperties(QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::CExportFtpProperties>()) {
     m_ui->setupUi(this);
     ApplyCaptions(this);
-    for (QLineEdit* edit : {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file}) {
+    for (QLineEdit* edit :
+         {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file, m_ui->webUrl}) {
         connect(edit, &QLineEdit::textEdited, this, [this] {
             MarkProblems();
             emit edited();
@@ -83,6 +86,10 @@ void CExportFtpProperties::MarkProblems() {
                                   ? QString()
                                   : reason(m_ui->password, kTextFtpPasswordEmpty));
     MarkField(m_ui->file, reason(m_ui->file, kTextFtpFileNameEmpty));
+    // Empty: no check after the upload.
+    std::string webUrl = m_ui->webUrl->text().trimmed().toStdString();
+    MarkField(m_ui->webUrl,
+              webUrl.empty() ? QString() : QString::fromStdString(WebAddressProblem(webUrl)));
 }
 
 void CExportFtpProperties::Show(const CProfile* profile, bool readOnly) {
@@ -94,11 +101,13 @@ void CExportFtpProperties::Show(const CProfile* profile, bool readOnly) {
     m_ui->password->setText(text(&CProfile::GetPassword));
     m_ui->path->setText(text(&CProfile::GetFilePath));
     m_ui->file->setText(text(&CProfile::GetFileName));
+    m_ui->webUrl->setText(text(&CProfile::GetWebUrl));
     {
         QSignalBlocker quiet(m_ui->passive);
         m_ui->passive->setChecked(profile != nullptr && profile->GetFtpPassive());
     }
-    for (QLineEdit* edit : {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file}) {
+    for (QLineEdit* edit :
+         {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file, m_ui->webUrl}) {
         edit->setEnabled(!readOnly);
     }
     m_ui->passive->setEnabled(!readOnly);
@@ -112,6 +121,7 @@ void CExportFtpProperties::Apply(CProfile& profile) const {
     profile.SetFilePath(textOf(m_ui->path, kLongestFtpText));
     profile.SetFileName(textOf(m_ui->file, kLongestFtpText));
     profile.SetFtpPassive(m_ui->passive->isChecked());
+    profile.SetWebUrl(m_ui->webUrl->text().trimmed().left(kLongestWebAddress).toStdString());
 }
 
 CExportEmailProperties::CExportEmailProperties(QWidget* parent)

@@ -39,6 +39,8 @@ constexpr unsigned kTextActiveCannotDelete = 192;
 constexpr unsigned kTextSetUpTestServer = 430;
 constexpr unsigned kTextNoImagesYet = 460;
 constexpr unsigned kTextExamplesNotCopied = 463;
+// Minutes the readings of a new image may be old.
+constexpr int kNewImageMaxDataAge = 60;
 
 QString xmlFilter() {
     return "*.xml";
@@ -373,7 +375,10 @@ void CSkyvaneView::NewImage() {
         names.push_back(profile->GetName());
     }
     std::string name = NextImageName(LangString(kTextNewImageName), names);
-    m_model->Append(std::make_unique<CProfile>(name, this));
+    auto profile = std::make_unique<CProfile>(name, this);
+    // A new image never publishes the readings of a station program that stopped writing.
+    profile->SetMaxDataAge(kNewImageMaxDataAge);
+    m_model->Append(std::move(profile));
     SelectRow(m_model->rowCount() - 1);
     m_ui->imageList->setFocus();
     SetModified(true);
