@@ -126,4 +126,5 @@ enum StringId : unsigned {
     kTextCheckLayoutTitle = 603,
     kTextLayoutProblemCount = 604,
     kListPreviewLanguages = 605,
+    kTextPreviewTab = 606,
 };

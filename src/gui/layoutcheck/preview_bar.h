@@ -1,4 +1,4 @@
-// The editor's preview selector: states, language and widest readings under which the canvas
+// The editor's preview tab: states, language and widest readings under which the canvas
 // shows the image as it is exported, so the user sees what the layout check found.
 #pragma once
 

@@ -57,7 +57,8 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
       m_previewBar(new CPreviewBar) {
     m_ui->setupUi(this);
     m_ui->canvasHost->setWidget(m_canvas);
-    m_ui->imageGroupLayout->addWidget(m_previewBar);
+    // A tab of its own beside Properties and Export, so the canvas keeps its full height.
+    m_ui->tabs->addTab(m_previewBar, Caption(kTextPreviewTab));
     connect(m_previewBar, &CPreviewBar::stateChanged, this,
             [this] { m_canvas->SetPreviewState(m_previewBar->State()); });
     auto* propertiesLayout = new QVBoxLayout(m_ui->propertiesPage);
