@@ -17,7 +17,6 @@ struct PreviewState {
     bool widestReadings = false;
 
     int State(WeatherStateKind kind) const { return states[static_cast<size_t>(kind)]; }
-    bool operator==(const PreviewState&) const = default;
 };
 
 // The preview state set on this thread; null while drawing follows the current weather.

@@ -1,6 +1,5 @@
 #include "export/layout_check.h"
 
-#include <QFontInfo>
 #include <algorithm>
 #include <set>
 

@@ -36,7 +36,6 @@ struct LayoutFinding {
     std::string text;        // what the element drew then
     bool isReading = false;  // text is a data text's widest reading
     std::string detail;      // the picture file, or the element that covers it
-    bool operator==(const LayoutFinding&) const = default;
 };
 
 // Everything wrong with the drawing's layout, one finding per element and problem (and picture
