@@ -33,6 +33,7 @@ bench: build
 	$(BUILD)/bench/bench_sources --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_receive --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_render --benchmark_min_time=0.2
+	$(BUILD)/bench/bench_check --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_engine --benchmark_min_time=0.2
 	$(BUILD)/bench/bench_gui
 	$(BUILD)/bench/bench_mail --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/check_command.h"
 #include "app/command_options.h"
 #include "app/desktop_command.h"
 #include "app/export_command.h"
@@ -61,7 +62,8 @@ int run(int argc, char** argv) {
         QCoreApplication application(argc, argv);
         return runReceiveCommand(arguments.mid(1));
     }
-    if (command == "render" || command == "export" || command == "--headless") {
+    if (command == "render" || command == "check" || command == "export" ||
+        command == "--headless") {
         // Fonts and painting without a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -69,6 +71,9 @@ int run(int argc, char** argv) {
         QGuiApplication application(argc, argv);
         if (command == "render") {
             return runRenderCommand(arguments.mid(1));
+        }
+        if (command == "check") {
+            return runCheckCommand(arguments.mid(1));
         }
         return command == "export" ? runExportCommand(arguments.mid(1))
                                    : runHeadless(arguments.mid(1));

@@ -8,6 +8,8 @@
 
 #include "drawing/geometry.h"
 
+class CDrawObj;
+
 // How DrawTextInRect places a text.
 struct TextPlacement {
     int horizontal = 1;  // 0 left, 1 centered, 2 right
@@ -39,6 +41,14 @@ class CCanvas {
     // tabs are not expanded.
     virtual void DrawTextInRect(const std::string& text, const CRect& rect,
                                 TextPlacement placement) = 0;
+
+    // What DrawTextInRect would cover with the selected font, laid out the same way; it may
+    // reach past rect, where the drawing clips the text.
+    virtual CRect TextBounds(const std::string& text, const CRect& rect,
+                             TextPlacement placement) = 0;
+
+    // Told before each element of a drawing draws, so a canvas can learn who drew what.
+    virtual void BeginElement(const CDrawObj&) {}
 
     // The picture at its own size, blended by its alpha channel where it has one.
     virtual void DrawPictureAt(const QImage& picture, int x, int y) = 0;

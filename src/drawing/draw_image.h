@@ -19,6 +19,8 @@ class CDrawImage : public CDrawElement {
     // Sets the picture file of a slot and loads it; "" means the built-in picture.
     virtual void SetImageFile(int, const std::string&) {}
     virtual std::string GetImageFile(int) const { return ""; }
+    // How many picture files the kind holds.
+    virtual int ImageFileCount() const { return 0; }
 
   protected:
     // Gives the rectangle the picture's aspect ratio, keeping its top-left corner.
@@ -37,6 +39,7 @@ class CDrawImageSimple : public CDrawImage {
     // Always loads, even the same path again.
     void SetImageFile(int index, const std::string& path) override;
     std::string GetImageFile(int) const override { return m_slot.Path(); }
+    int ImageFileCount() const override { return 1; }
 
   private:
     CPictureSlot m_slot{304};
@@ -56,6 +59,7 @@ class CDrawImageState : public CDrawImage {
     // Loads only when the path differs from the stored one.
     void SetImageFile(int index, const std::string& path) override;
     std::string GetImageFile(int index) const override { return m_slots.at(index).Path(); }
+    int ImageFileCount() const override { return static_cast<int>(Count); }
 
     const CPictureSlot& Slot(int index) const { return m_slots.at(index); }
 

@@ -1,5 +1,7 @@
 #include "drawing/draw_text_data.h"
 
+#include "drawing/preview_state.h"
+#include "drawing/widest_reading.h"
 #include "drawing/xml_attributes.h"
 #include "weather/weather_data.h"
 
@@ -44,5 +46,9 @@ bool CDrawTextData::SaveToXml(pugi::xml_node& parent) const {
 }
 
 void CDrawTextData::Draw(CCanvas& canvas, int designMode) {
-    DrawString(canvas, designMode, CurrentValue());
+    const PreviewState* preview = CurrentPreviewState();
+    DrawString(canvas, designMode,
+               preview != nullptr && preview->widestReadings
+                   ? WidestReading(GetFont(), m_datatype, m_format)
+                   : CurrentValue());
 }

@@ -41,7 +41,8 @@ template <WeatherStateKind Kind, size_t Count>
 void CDrawTextState<Kind, Count>::Draw(CCanvas& canvas, int designMode) {
     int slot = shownStateSlot(Kind, Count, designMode);
     if (slot >= 0) {
-        DrawString(canvas, designMode, m_stateTexts[static_cast<size_t>(slot)]);
+        DrawString(canvas, designMode,
+                   shownStateText(Kind, Count, slot, m_stateTexts[static_cast<size_t>(slot)]));
     }
 }
 

@@ -207,6 +207,7 @@ bool CDrawing::SaveToXml(pugi::xml_node& node) const {
 void CDrawing::Draw(CCanvas& canvas, int designMode) {
     std::lock_guard<std::mutex> guard(m_drawLock);
     for (const auto& element : m_elements) {
+        canvas.BeginElement(*element);
         element->Draw(canvas, designMode);
     }
 }

@@ -70,8 +70,9 @@ void CPainterCanvas::SetTextBackground(Colour colour) {
     }
 }
 
-void CPainterCanvas::DrawTextInRect(const std::string& text, const CRect& rect,
-                                    TextPlacement placement) {
+namespace {
+
+int textFlags(TextPlacement placement) {
     static const int horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     int flags = Qt::TextShowMnemonic;
     flags |= placement.horizontal >= 0 && placement.horizontal <= 2
@@ -84,14 +85,37 @@ void CPainterCanvas::DrawTextInRect(const std::string& text, const CRect& rect,
     } else {
         flags |= Qt::AlignTop;
     }
+    return flags;
+}
+
+}  // namespace
+
+void CPainterCanvas::DrawTextInRect(const std::string& text, const CRect& rect,
+                                    TextPlacement placement) {
     QRect area = toQRect(rect);
     if (area.isEmpty()) {
         return;
     }
     m_painter.save();
     m_painter.setClipRect(area, m_painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    m_painter.drawText(area, flags, QString::fromStdString(text));
+    m_painter.drawText(area, textFlags(placement), QString::fromStdString(text));
     m_painter.restore();
+}
+
+CRect CPainterCanvas::TextBounds(const std::string& text, const CRect& rect,
+                                 TextPlacement placement) {
+    QString shown = QString::fromStdString(text);
+    QRect box = m_painter.boundingRect(toQRect(rect), textFlags(placement), shown);
+    CRect bounds{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
+    // Vertically only the glyphs count: the room the font keeps above and below its letters may
+    // be clipped without anyone seeing it.
+    QFontMetrics metrics(m_painter.font(), m_painter.device());
+    QRect ink = metrics.tightBoundingRect(shown.remove('&').replace('\n', ' '));
+    if (!ink.isEmpty()) {
+        bounds.top += metrics.ascent() + ink.top();
+        bounds.bottom -= metrics.descent() - (ink.top() + ink.height());
+    }
+    return bounds;
 }
 
 void CPainterCanvas::DrawPictureAt(const QImage& picture, int x, int y) {

@@ -25,6 +25,7 @@ class CPainterCanvas : public CCanvas {
     void SetTextBackground(Colour colour) override;
     void DrawTextInRect(const std::string& text, const CRect& rect,
                         TextPlacement placement) override;
+    CRect TextBounds(const std::string& text, const CRect& rect, TextPlacement placement) override;
     void DrawPictureAt(const QImage& picture, int x, int y) override;
 
   private:

@@ -93,6 +93,18 @@ QImage LoadPicture(const std::string& path, int builtinId) {
     return picture.isNull() ? LoadBuiltinPicture(builtinId) : picture;
 }
 
+PictureFileProblem CheckPictureFile(const std::string& path) {
+    if (path.empty()) {
+        return PictureFileProblem::None;
+    }
+    QFileInfo file(QString::fromStdString(path));
+    if (!file.isFile()) {
+        return PictureFileProblem::Missing;
+    }
+    return decodePicture(file.absoluteFilePath()).isNull() ? PictureFileProblem::Unreadable
+                                                           : PictureFileProblem::None;
+}
+
 CPictureSlot::CPictureSlot(int builtinId)
     : m_builtinId(builtinId), m_picture(LoadBuiltinPicture(builtinId)) {}
 

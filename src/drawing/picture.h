@@ -17,6 +17,12 @@ QImage LoadBuiltinPicture(int builtinId);
 // path is empty or the file is missing, not a picture, or too large.
 QImage LoadPicture(const std::string& path, int builtinId);
 
+enum class PictureFileProblem { None, Missing, Unreadable };
+
+// Why the picture file at path would give the built-in picture instead; None for an empty path
+// (which means the built-in picture) and for a file that decodes.
+PictureFileProblem CheckPictureFile(const std::string& path);
+
 class CPictureSlot {
   public:
     explicit CPictureSlot(int builtinId);

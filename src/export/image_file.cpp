@@ -6,7 +6,7 @@
 #include "drawing/painter_canvas.h"
 #include "export/image_codecs.h"
 
-QImage RenderDrawing(CDrawing& drawing) {
+QImage RenderDrawing(CDrawing& drawing, const std::function<void(CCanvas&)>& draw) {
     int width = drawing.GetWidth();
     int height = drawing.GetHeight();
     if (width <= 0 || height <= 0 || width > 10000 || height > 10000) {
@@ -17,7 +17,11 @@ QImage RenderDrawing(CDrawing& drawing) {
     image.fill(Qt::white);
     QPainter painter(&image);
     CPainterCanvas canvas(painter, width, height);
-    drawing.Draw(canvas, 0);
+    if (draw) {
+        draw(canvas);
+    } else {
+        drawing.Draw(canvas, 0);
+    }
     painter.end();
     return image;
 }

@@ -170,13 +170,19 @@ DataTypeInfo CWeatherData::GetDataTypeInfo(WeatherDataType type, int format) {
 }
 
 std::string CWeatherData::FormatValue(WeatherDataType type, int format) const {
-    Request request = clampRequest(type, format);
     DataTypeInfo info = GetDataTypeInfo(type, format);
     std::string value;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         value = stripBlanksAndQuotes(GetValue(info.key, info.section));
     }
+    return FormatReading(type, format, value);
+}
+
+std::string CWeatherData::FormatReading(WeatherDataType type, int format,
+                                        const std::string& value) {
+    Request request = clampRequest(type, format);
+    DataTypeInfo info = GetDataTypeInfo(type, format);
     switch (static_cast<WeatherDataType>(request.type)) {
         case WeatherDataType::Date:
             return formatStamp(value, kDatePatterns[request.format]);

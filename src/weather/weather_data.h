@@ -70,6 +70,10 @@ class CWeatherData : private CDataFile {
     // The reading as display text: the value and its unit label, a date or a time.
     std::string FormatValue(WeatherDataType type, int format) const;
 
+    // The display text of value, a reading as the weather file holds it (blanks and quotes
+    // already stripped; for date and time the file's time stamp).
+    static std::string FormatReading(WeatherDataType type, int format, const std::string& value);
+
     // Names and counts for a data type and format; values outside the lists read as the
     // first entry. The names are those of the language in use when first asked.
     static DataTypeInfo GetDataTypeInfo(WeatherDataType type, int format);

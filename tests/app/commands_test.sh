@@ -18,6 +18,16 @@ check "the overview is a JPEG" "head -c 3 '$scratch/out/Station overview.jpg' | 
 check "render leaves the settings alone" "[ ! -e '$scratch/config/Quillonsoft/Skyvane.conf' ] && [ ! -e '$scratch/config/autostart' ]"
 check "render prints only the files it wrote" "! grep -qv '^$scratch/out/' '$scratch/render.log'"
 
+"$program" check --profiles "$examples/data.xml" --weather "$examples/currdat.lst" > "$scratch/check.log" 2>&1
+check "check of the examples finds nothing and exits 0" "[ $? -eq 0 ] && [ ! -s '$scratch/check.log' ]"
+sed -e 's/text_2="Falling"/text_2="Falling quickly and steadily"/' -e 's/imagefile="logo.png"/imagefile="gone.png"/' \
+    "$examples/data.xml" > "$scratch/cut.xml"
+"$program" check --profiles "$scratch/cut.xml" --image "Station overview" > "$scratch/check.log" 2>&1
+check "check names image, element and cause of each problem and exits 1" \
+    "[ $? -eq 1 ] && [ \$(wc -l < '$scratch/check.log') -eq 2 ] && grep -q '^Station overview: Tendency text at 240, 184 \"Falling quickly and steadily\": cut off at the right (tendency falling)\$' '$scratch/check.log' && grep -q 'picture file missing: gone.png' '$scratch/check.log'"
+"$program" check --image > /dev/null 2> "$scratch/err"
+check "check without an option's value exits 2 with its usage" "[ $? -eq 2 ] && grep -q 'usage: skyvane check' '$scratch/err'"
+
 "$program" --help > "$scratch/help" 2>&1
 check "--help exits 0 and says where things are" \
     "[ $? -eq 0 ] && grep -q '^Settings: ' '$scratch/help' && grep -q '^Weather file: ' '$scratch/help' && grep -q 'export ' '$scratch/help'"

@@ -1,11 +1,12 @@
 // Shows the main window, the Options dialog, About, the tray menu, the editor with elements
-// selected, the pane of each element kind and the colour palette in the language of the
-// settings, and writes a PNG of each into the folder given.
+// selected, the pane of each element kind, the colour palette and the Check Layout window with
+// the preview in the language of the settings, and writes a PNG of each into the folder given.
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -21,6 +22,7 @@
 #include "gui/exportpage/export_properties.h"
 #include "gui/exportpage/export_subpages.h"
 #include "gui/exportpage/export_test_dialog.h"
+#include "gui/layoutcheck/layout_check_dialog.h"
 #include "gui/mainwindow/main_frame.h"
 #include "gui/mainwindow/skyvane_view.h"
 #include "gui/panes/draw_obj_properties.h"
@@ -135,6 +137,23 @@ int main(int argc, char** argv) {
     frame.View()->Tabs()->setCurrentIndex(0);
     frame.View()->SelectRow(0);
     ok = save(&frame, folder + "/main-window-realtime.png", 1000) && ok;
+    // The layout check, after the falling tendency got a text too long for its place.
+    frame.View()->SelectRow(0);
+    for (const auto& element : drawing->Elements()) {
+        if (auto* tendency = dynamic_cast<CDrawTextTendency*>(element.get())) {
+            tendency->SetStateText(2, "Falling quickly and steadily");
+        }
+    }
+    frame.Action(282)->trigger();
+    if (CLayoutCheckDialog* check = frame.LayoutCheck()) {
+        check->findChild<QListWidget*>("findings")->setCurrentRow(0);
+        ok = save(check, folder + "/layout-check.png") && ok;
+        // The preview tab, switched to the state of the finding.
+        frame.View()->Tabs()->setCurrentIndex(2);
+        ok = save(&frame, folder + "/editor-preview.png", 200) && ok;
+        frame.View()->Tabs()->setCurrentIndex(0);
+        check->close();
+    }
 
     // The test export, running and failed: nothing listens on the test server's port.
     CSettings::Instance().SetTestServerName("127.0.0.1:1");

@@ -266,6 +266,11 @@ bool CCanvasView::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+void CCanvasView::SetPreviewState(const std::optional<PreviewState>& state) {
+    m_preview = state;
+    update();
+}
+
 void CCanvasView::paintEvent(QPaintEvent*) {
     // Painted into an image first, so the tracker and the elements never flicker.
     QImage buffer(size(), QImage::Format_RGB32);
@@ -276,6 +281,10 @@ void CCanvasView::paintEvent(QPaintEvent*) {
         QRect image(0, 0, m_drawing->GetWidth(), m_drawing->GetHeight());
         painter.setClipRect(image);
         CPainterCanvas canvas(painter, image.width(), image.height());
+        std::optional<CScopedPreviewState> preview;
+        if (m_preview) {
+            preview.emplace(*m_preview);
+        }
         for (const auto& element : m_drawing->Elements()) {
             // The tracker just before its element: what lies above covers the frame.
             if (element.get() == m_selected && m_tracker) {
@@ -295,7 +304,7 @@ void CCanvasView::paintEvent(QPaintEvent*) {
                 }
                 painter.restore();
             }
-            element->Draw(canvas, 1);
+            element->Draw(canvas, m_preview ? 0 : 1);
         }
         if (m_tracking) {
             // The rubber band while dragging.

@@ -6,8 +6,10 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "drawing/drawing.h"
+#include "drawing/preview_state.h"
 #include "gui/canvas/rect_tracker.h"
 
 class CProfile;
@@ -49,6 +51,10 @@ class CCanvasView : public QWidget {
 
     // Re-reads the selected element's rectangle after a pane changed it.
     void ElementChanged();
+
+    // Paints the image as it is exported under the state instead of the editor's view; none
+    // goes back to the editor's view.
+    void SetPreviewState(const std::optional<PreviewState>& state);
 
     // Tests: runs the context menu instead of showing it; returns the command chosen.
     using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& at)>;
@@ -92,4 +98,5 @@ class CCanvasView : public QWidget {
     QPoint m_trackStart;
     CRect m_trackStartRect;
     MenuRunner m_menuRunner;
+    std::optional<PreviewState> m_preview;
 };

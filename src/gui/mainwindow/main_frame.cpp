@@ -25,6 +25,7 @@
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/help.h"
+#include "gui/layoutcheck/layout_check_dialog.h"
 #include "gui/mainwindow/skyvane_view.h"
 #include "gui/widgets/captions.h"
 #include "gui/widgets/wheel_guard.h"
@@ -41,7 +42,7 @@ struct MenuSpec {
 const MenuSpec kMenus[] = {
     {410, {249, 250, 57603, 246, 0, 273, 253}},
     {420, {421, 422}},
-    {411, {238, 221}},
+    {411, {238, 221, 0, 282}},
     {412, {231, 0, 232, 260, 262, 0, 313, 314, 315, 0, 202, 203, 281}},
     {413, {222}},
     {414, {193, 276, 251}},
@@ -175,11 +176,17 @@ void CMainFrame::BuildMenus() {
         connect(Action(id), &QAction::triggered, this,
                 [this, id] { m_view->Canvas()->Insert(id); });
     }
+    Action(282)->setEnabled(false);
     connect(m_view->Canvas(), &CCanvasView::selectionChanged, this, [this] {
         for (unsigned id : kElementCommands) {
             Action(id)->setEnabled(m_view->Canvas()->Drawing() != nullptr);
         }
+        Action(282)->setEnabled(m_view->Canvas()->Drawing() != nullptr);
     });
+    connect(Action(282), &QAction::triggered, this, &CMainFrame::ShowLayoutCheck);
+    // The image list's context menu: its image commands.
+    m_view->ImageList()->addAction(Action(282));
+    m_view->ImageList()->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(Action(249), &QAction::triggered, m_view, &CSkyvaneView::NewList);
     connect(Action(250), &QAction::triggered, m_view, &CSkyvaneView::LoadList);
@@ -303,6 +310,21 @@ void CMainFrame::ShowOptions() {
     if (dialog.exec() == QDialog::Accepted) {
         ApplySettings();
     }
+}
+
+CLayoutCheckDialog* CMainFrame::LayoutCheck() const {
+    return m_layoutCheck;
+}
+
+void CMainFrame::ShowLayoutCheck() {
+    if (m_layoutCheck) {
+        m_layoutCheck->Check();
+    } else {
+        m_layoutCheck = new CLayoutCheckDialog(m_view->Canvas(), m_view->PreviewBar(), this);
+        m_layoutCheck->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_layoutCheck->show();
+    m_layoutCheck->raise();
 }
 
 void CMainFrame::ShowAbout() {

@@ -13,6 +13,7 @@ class CSkyvaneView;
 class QAction;
 class QLabel;
 class QMenu;
+class CLayoutCheckDialog;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -35,6 +36,10 @@ class CMainFrame : public QMainWindow {
     // True when the tray setting is on and the desktop has a notification area.
     bool UsesTray() const;
 
+    // The Check Layout window of the image shown, opened (or checked again) by Image > Check
+    // Layout; null before the first.
+    CLayoutCheckDialog* LayoutCheck() const;
+
     // What the main window redoes after the Options dialog closed with OK.
     void ApplySettings();
 
@@ -53,6 +58,7 @@ class CMainFrame : public QMainWindow {
     void UpdateTitle();
     void ShowOptions();
     void ShowAbout();
+    void ShowLayoutCheck();
     void RemoveFromTray();
 
     CSkyvaneView* m_view;
@@ -60,6 +66,7 @@ class CMainFrame : public QMainWindow {
     QLabel* m_weatherWarning;
     QPointer<QSystemTrayIcon> m_tray;
     QMenu* m_trayMenu = nullptr;
+    QPointer<CLayoutCheckDialog> m_layoutCheck;
     CWeatherFileWatcher m_watcher;
     QString m_listFile;
     bool m_shutDown = false;

@@ -20,6 +20,7 @@
 #include "gui/canvas/drawing_snapshot.h"
 #include "gui/exportpage/export_properties.h"
 #include "gui/exportpage/export_test_dialog.h"
+#include "gui/layoutcheck/preview_bar.h"
 #include "gui/mainwindow/examples.h"
 #include "gui/mainwindow/image_naming.h"
 #include "gui/panes/draw_obj_properties.h"
@@ -54,9 +55,14 @@ CSkyvaneView::CSkyvaneView(QWidget* parent)
       m_model(nullptr),
       m_canvas(new CCanvasView),
       m_properties(new CDrawObjProperties),
-      m_export(new CExportProperties) {
+      m_export(new CExportProperties),
+      m_previewBar(new CPreviewBar) {
     m_ui->setupUi(this);
     m_ui->canvasHost->setWidget(m_canvas);
+    // A tab of its own beside Properties and Export, so the canvas keeps its full height.
+    m_ui->tabs->addTab(m_previewBar, Caption(kTextPreviewTab));
+    connect(m_previewBar, &CPreviewBar::stateChanged, this,
+            [this] { m_canvas->SetPreviewState(m_previewBar->State()); });
     auto* propertiesLayout = new QVBoxLayout(m_ui->propertiesPage);
     auto* propertiesScroll = new QScrollArea;
     m_propertiesScroll = propertiesScroll;

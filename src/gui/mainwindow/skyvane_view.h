@@ -16,6 +16,7 @@ class CSkyvaneView;
 class CCanvasView;
 class CDrawObjProperties;
 class CExportProperties;
+class CPreviewBar;
 class QTableView;
 class QTabWidget;
 class QScrollArea;
@@ -56,6 +57,8 @@ class CSkyvaneView : public QWidget {
     QTabWidget* Tabs() const;
     QScrollArea* CanvasHost() const;
     CCanvasView* Canvas() const { return m_canvas; }
+    // The preview selector below the canvas.
+    CPreviewBar* PreviewBar() const { return m_previewBar; }
     CDrawObjProperties* Properties() const { return m_properties; }
     CExportProperties* ExportPage() const { return m_export; }
     // The undo history of the image shown (each image keeps its own).
@@ -96,6 +99,7 @@ class CSkyvaneView : public QWidget {
     CCanvasView* m_canvas;
     CDrawObjProperties* m_properties;
     CExportProperties* m_export;
+    CPreviewBar* m_previewBar;
     QUndoGroup m_undo;
     std::map<CProfile*, std::unique_ptr<QUndoStack>> m_stacks;
     std::string m_before;

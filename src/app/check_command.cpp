@@ -1,0 +1,71 @@
+#include "app/check_command.h"
+
+#include <QTemporaryDir>
+#include <cstdio>
+#include <stdexcept>
+
+#include "app/command_options.h"
+#include "app/scratch_settings.h"
+#include "base/lang_string.h"
+#include "base/settings.h"
+#include "base/string_ids.h"
+#include "export/layout_check.h"
+
+namespace {
+
+// Prints the image's findings; how many there were.
+size_t printFindings(CProfile& profile) {
+    CDrawing& drawing = *profile.GetDrawing();
+    std::vector<LayoutFinding> findings = CheckLayout(drawing);
+    for (const LayoutFinding& finding : findings) {
+        const CDrawObj& element = *drawing.Elements()[finding.element];
+        std::string line = LangString(
+            kTextFindingLine,
+            {profile.GetName(), DescribeElement(element, finding.isReading ? "" : finding.text),
+             DescribeProblem(finding)});
+        std::printf("%s\n", line.c_str());
+    }
+    return findings.size();
+}
+
+int check(const CommandOptions& options) {
+    // The check forces every state and the widest readings, so it needs no readings; a named
+    // file that gives none is only worth a warning.
+    if (options.contains("--weather")) {
+        useWeatherFile("check", options);
+    }
+    ProfileList profiles = loadImageList(options);
+    auto image = options.find("--image");
+    bool found = false;
+    size_t problems = 0;
+    for (auto& profile : profiles) {
+        if (image == options.end() || profile->GetName() == image->second) {
+            problems += printFindings(*profile);
+            found = true;
+        }
+    }
+    if (image != options.end() && !found) {
+        throw std::runtime_error("No image named \"" + image->second + "\" in " +
+                                 CSettings::Instance().GetOpenedFile());
+    }
+    return problems == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int runCheckCommand(const QStringList& arguments) {
+    CommandOptions options;
+    if (!parseOptions(arguments, {"--profiles", "--weather", "--image"}, options)) {
+        std::fprintf(stderr,
+                     "usage: skyvane check [--profiles FILE] [--weather FILE] [--image NAME]\n");
+        return 2;
+    }
+    QTemporaryDir scratch;
+    useScratchSettings(scratch);
+    try {
+        return check(options);
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "skyvane check: %s\n", error.what());
+        return 1;
+    }
+}
