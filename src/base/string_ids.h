@@ -153,4 +153,5 @@ enum StringId : unsigned {
     kTextLayoutProblemCount = 604,
     kListPreviewLanguages = 605,
     kTextPreviewTab = 606,
+    kTextElementProblem = 607,
 };

@@ -39,9 +39,9 @@ void CLayoutCheckDialog::Check() {
             : LangString(kTextLayoutProblemCount, {std::to_string(m_findings.size()), name})));
     for (const LayoutFinding& finding : m_findings) {
         const CDrawObj& element = *m_drawing->Elements()[finding.element];
-        m_ui->findings->addItem(
-            QString::fromStdString(DescribeElement(element, finding.isReading ? "" : finding.text) +
-                                   ": " + DescribeProblem(finding)));
+        m_ui->findings->addItem(QString::fromStdString(LangString(
+            kTextElementProblem, {DescribeElement(element, finding.isReading ? "" : finding.text),
+                                  DescribeProblem(finding)})));
     }
     // The canvas shows the element's current text again after the check drew every state.
     m_canvas->update();
