@@ -23,7 +23,8 @@ constexpr quintptr kOkCommand = 1;
 CExportRunner::CExportRunner(CProfile* profile)
     : m_exportType(profile->GetExportType()),
       m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
-            profile->GetFilePath(),   profile->GetFileName(), profile->GetFtpPassive()},
+            profile->GetFilePath(),   profile->GetFileName(), profile->GetFtpPassive(),
+            profile->GetDavPlainLogin()},
       m_profile(profile),
       m_drawing(profile->GetDrawing()),
       m_connectionType(profile->GetConnectionType()),

@@ -1,6 +1,5 @@
 #include "net/internet.h"
 
-#include <openssl/x509.h>
 #include <sys/socket.h>
 
 #include <mutex>
@@ -249,12 +248,7 @@ void CFtpConnection::Prepare(const std::string& name) {
         curl_easy_setopt(m_curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
         curl_easy_setopt(m_curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
         curl_easy_setopt(m_curl, CURLOPT_SHARE, tlsSessions());
-        if (std::string file = TrustedCertificateFile(); !file.empty()) {
-            curl_easy_setopt(m_curl, CURLOPT_CAINFO, file.c_str());
-        }
-        if (std::string folder = TrustedCertificateFolder(); !folder.empty()) {
-            curl_easy_setopt(m_curl, CURLOPT_CAPATH, folder.c_str());
-        }
+        TrustCertificates(m_curl);
     }
     curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_errorText);
     curl_easy_setopt(m_curl, CURLOPT_SOCKOPTFUNCTION, &smallSendBuffer);
@@ -386,15 +380,8 @@ CInternetException CFtpConnection::LastError(CURLcode code) const {
 CInternetException CFtpConnection::TlsError(CURLcode code) const {
     std::string where = m_server + ":" + std::to_string(m_port);
     if (code == CURLE_PEER_FAILED_VERIFICATION) {
-        long result = X509_V_OK;
-        curl_easy_getinfo(m_curl, CURLINFO_SSL_VERIFYRESULT, &result);
-        std::string reason = X509_verify_cert_error_string(result);
-        // curl checks the host name itself once OpenSSL found the chain good.
-        if (std::string_view(m_errorText).find("host name") != std::string_view::npos) {
-            reason = X509_verify_cert_error_string(X509_V_ERR_HOSTNAME_MISMATCH) +
-                     std::string(" (") + m_server + ")";
-        }
-        return CInternetException(static_cast<int>(code), UntrustedCertificateText(reason));
+        return CInternetException(static_cast<int>(code),
+                                  UntrustedCertificateText(m_curl, m_errorText, m_server));
     }
     std::string reason = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
     // OpenSSL's words for a peer that hung up; a plain server would have greeted instead, so no

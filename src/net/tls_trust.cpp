@@ -1,5 +1,7 @@
 #include "net/tls_trust.h"
 
+#include <openssl/x509.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -41,4 +43,25 @@ bool AsksForTls(const std::string& reply) {
     return std::any_of(std::begin(phrases), std::end(phrases), [&upper](const char* phrase) {
         return upper.find(phrase) != std::string::npos;
     });
+}
+
+void TrustCertificates(CURL* curl) {
+    if (std::string file = TrustedCertificateFile(); !file.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, file.c_str());
+    }
+    if (std::string folder = TrustedCertificateFolder(); !folder.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAPATH, folder.c_str());
+    }
+}
+
+std::string UntrustedCertificateText(CURL* curl, const char* errorText, const std::string& host) {
+    long result = X509_V_OK;
+    curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &result);
+    std::string reason = X509_verify_cert_error_string(result);
+    // curl checks the host name itself once OpenSSL found the chain good.
+    if (std::string_view(errorText).find("host name") != std::string_view::npos) {
+        reason = X509_verify_cert_error_string(X509_V_ERR_HOSTNAME_MISMATCH) + std::string(" (") +
+                 host + ")";
+    }
+    return UntrustedCertificateText(reason);
 }

@@ -1,6 +1,8 @@
 // Which certificates a TLS connection trusts, and how a failed check is told to the user.
 #pragma once
 
+#include <curl/curl.h>
+
 #include <string>
 
 // The certificate file and folder named by SSL_CERT_FILE and SSL_CERT_DIR, "" when unset. They
@@ -15,3 +17,10 @@ bool AsksForTls(const std::string& reply);
 
 // "The server's certificate is not trusted: <reason>. ..." with where to look.
 std::string UntrustedCertificateText(const std::string& reason);
+
+// Hands a libcurl handle the certificates to trust (the two above, where set).
+void TrustCertificates(CURL* curl);
+
+// The untrusted-certificate text of a libcurl transfer whose check failed, with OpenSSL's
+// reason; a host name that does not match is named.
+std::string UntrustedCertificateText(CURL* curl, const char* errorText, const std::string& host);

@@ -143,6 +143,8 @@ SKYVANE_LOCKED_GET(bool, Active, m_active)
 SKYVANE_LOCKED_GET(bool, Suspended, m_suspended)
 SKYVANE_LOCKED_GET(bool, FtpPassive, m_ftppassive)
 SKYVANE_LOCKED_SET(bool, FtpPassive, m_ftppassive)
+SKYVANE_LOCKED_GET(bool, DavPlainLogin, m_davplainlogin)
+SKYVANE_LOCKED_SET(bool, DavPlainLogin, m_davplainlogin)
 SKYVANE_LOCKED_GET(bool, SmtpPlainLogin, m_smtpplainlogin)
 SKYVANE_LOCKED_SET(bool, SmtpPlainLogin, m_smtpplainlogin)
 #undef SKYVANE_LOCKED_GET
@@ -295,6 +297,7 @@ bool CProfile::LoadFromXml(const pugi::xml_node& node) {
     SetFilePath(readString(node, "filepath", ""));
     SetFileName(readString(node, "filename", ""));
     SetFtpPassive(readBool(node, "ftppassive", false));
+    SetDavPlainLogin(readBool(node, "davplainlogin", false));
     SetSmtpServer(readString(node, "smtpserver", ""));
     SetSmtpUserName(readString(node, "smtpusername", ""));
     SetSmtpPassword(readString(node, "smtppassword", ""));
@@ -327,6 +330,9 @@ bool CProfile::SaveToXml(pugi::xml_node& node) const {
     // Only when set, so that lists that never use it stay as they were.
     if (m_ftppassive) {
         writeBool(node, "ftppassive", true);
+    }
+    if (m_davplainlogin) {
+        writeBool(node, "davplainlogin", true);
     }
     writeString(node, "smtpserver", m_smtpserver);
     writeString(node, "smtpusername", m_smtpusername);

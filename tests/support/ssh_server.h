@@ -4,10 +4,7 @@
 // key; as anyone else it runs as that user and logs only them in, by key.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -17,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <string>
+
+#include "support/local_ports.h"
 
 class LocalSshServer {
   public:
@@ -52,7 +51,7 @@ class LocalSshServer {
             const passwd* self = getpwuid(geteuid());
             m_user = self != nullptr ? self->pw_name : "";
         }
-        m_port = freePort();
+        m_port = FreeLocalPort();
         if (!NewHostKey() || !Start()) {
             m_problem = "sshd did not start";
         }
@@ -154,7 +153,7 @@ class LocalSshServer {
             return false;
         }
         for (int i = 0; i < 100; ++i) {
-            if (accepts(m_port)) {
+            if (AcceptsOnLocalPort(m_port)) {
                 return true;
             }
             QThread::msleep(50);
@@ -171,29 +170,6 @@ class LocalSshServer {
             m_process.kill();
             m_process.waitForFinished();
         }
-    }
-
-    static bool accepts(int port) {
-        int probe = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bool open = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        close(probe);
-        return open;
-    }
-
-    static int freePort() {
-        int probe = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-        close(probe);
-        return ntohs(address.sin_port);
     }
 
     static bool run(const QString& program, const QStringList& arguments) {

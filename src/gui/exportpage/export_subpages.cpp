@@ -44,6 +44,14 @@ QString serverProblem(const QLineEdit* edit, unsigned emptyText,
     return {};
 }
 
+bool NamesPlainDavServer(const std::string& field) {
+    try {
+        return ParseFtpServer(field).transport == Transport::Dav;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 void MarkField(QWidget* field, const QString& reason) {
@@ -68,6 +76,7 @@ CExportFtpProperties::CExportFtpProperties(QWidget* parent)
         });
     }
     connect(m_ui->passive, &QCheckBox::toggled, this, &CExportFtpProperties::edited);
+    connect(m_ui->davPlainLogin, &QCheckBox::toggled, this, &CExportFtpProperties::edited);
 }
 
 CExportFtpProperties::~CExportFtpProperties() = default;
@@ -76,12 +85,17 @@ void CExportFtpProperties::MarkProblems() {
     auto reason = [](const QLineEdit* edit, unsigned id) {
         return edit->text().isEmpty() ? QString::fromStdString(LangString(id)) : QString();
     };
+    std::string server = m_ui->server->text().toStdString();
     MarkField(m_ui->server, serverProblem(m_ui->server, kTextFtpServerNameEmpty, &ParseFtpServer));
-    MarkField(m_ui->user, reason(m_ui->user, kTextFtpUserNameEmpty));
-    // Over SSH an empty password means a login by key.
-    MarkField(m_ui->password, NamesSftpServer(m_ui->server->text().toStdString())
+    // A folder and a WebDAV server may need no login; over SSH an empty password means a login
+    // by key.
+    bool loginOptional = LoginIsOptional(server);
+    MarkField(m_ui->user, loginOptional ? QString() : reason(m_ui->user, kTextFtpUserNameEmpty));
+    MarkField(m_ui->password, loginOptional || NamesSftpServer(server)
                                   ? QString()
                                   : reason(m_ui->password, kTextFtpPasswordEmpty));
+    // Only plain WebDAV has a login that the box allows.
+    m_ui->davPlainLogin->setEnabled(!m_readOnly && NamesPlainDavServer(server));
     MarkField(m_ui->file, reason(m_ui->file, kTextFtpFileNameEmpty));
 }
 
@@ -98,6 +112,11 @@ void CExportFtpProperties::Show(const CProfile* profile, bool readOnly) {
         QSignalBlocker quiet(m_ui->passive);
         m_ui->passive->setChecked(profile != nullptr && profile->GetFtpPassive());
     }
+    {
+        QSignalBlocker quiet(m_ui->davPlainLogin);
+        m_ui->davPlainLogin->setChecked(profile != nullptr && profile->GetDavPlainLogin());
+    }
+    m_readOnly = readOnly;
     for (QLineEdit* edit : {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file}) {
         edit->setEnabled(!readOnly);
     }
@@ -112,6 +131,7 @@ void CExportFtpProperties::Apply(CProfile& profile) const {
     profile.SetFilePath(textOf(m_ui->path, kLongestFtpText));
     profile.SetFileName(textOf(m_ui->file, kLongestFtpText));
     profile.SetFtpPassive(m_ui->passive->isChecked());
+    profile.SetDavPlainLogin(m_ui->davPlainLogin->isChecked());
 }
 
 CExportEmailProperties::CExportEmailProperties(QWidget* parent)
