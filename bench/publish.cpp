@@ -15,11 +15,11 @@
 #include "base/settings.h"
 #include "net/ftp_publisher.h"
 #include "scratch_home.h"
-#include "support/test_files.h"
 #include "support/dav_server.h"
 #include "support/ftp_server.h"
 #include "support/ssh_server.h"
 #include "support/test_certificates.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -144,8 +144,8 @@ void davUploads(benchmark::State& state, bool tls) {
         return;
     }
     std::string area = tls ? "dav" : "digest";
-    std::string url = std::string(tls ? "davs://" : "dav://") + "127.0.0.1:" +
-                      std::to_string(dav->Port()) + "/" + area;
+    std::string url = std::string(tls ? "davs://" : "dav://") +
+                      "127.0.0.1:" + std::to_string(dav->Port()) + "/" + area;
     if (uploads(state, {url, LocalDavServer::kUser, LocalDavServer::kPassword, "", "image.jpg"})) {
         checkLanded(state, dav->Root(QString::fromStdString(area)) + "/image.jpg");
     }

@@ -36,7 +36,8 @@ std::string trimmed(const std::string& text) {
 std::string decoded(const std::string& text) {
     std::string result;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+        if (text[i] == '%' && i + 2 < text.size() &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
             result += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;

@@ -205,8 +205,8 @@ class DavSession {
         std::string text = LangString(kTextDavRefused, {method, m_folder + "/" + name, line});
         std::string hint;
         if (status == 401 && m_address.transport == Transport::Dav &&
-            !m_settings.userName.empty() && !m_settings.davPlainLogin &&
-            m_reply.Offers("basic") && !m_reply.Offers("digest")) {
+            !m_settings.userName.empty() && !m_settings.davPlainLogin && m_reply.Offers("basic") &&
+            !m_reply.Offers("digest")) {
             hint = LangString(kTextDavPlainLoginRefused, {m_address.host + m_address.path});
         } else if (status == 401) {
             hint = LangString(kTextDavCheckLogin);
@@ -218,7 +218,8 @@ class DavSession {
         } else if (status == 507) {
             hint = LangString(kTextDavDiskFull);
         }
-        return CInternetException(static_cast<int>(status), hint.empty() ? text : text + "\n" + hint);
+        return CInternetException(static_cast<int>(status),
+                                  hint.empty() ? text : text + "\n" + hint);
     }
 
     CInternetException Failure(CURLcode code, const char* method) const {
@@ -257,7 +258,8 @@ class DavSession {
             case CURLE_PEER_FAILED_VERIFICATION:
                 return error(UntrustedCertificateText(curl, m_errorText, m_address.host));
             case CURLE_SSL_CONNECT_ERROR: {
-                std::string reason = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
+                std::string reason =
+                    m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
                 while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) {
                     reason.pop_back();
                 }

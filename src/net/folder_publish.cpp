@@ -63,7 +63,8 @@ void PublishToFolder(const std::string& base, const FtpSettings& settings,
     // A leftover of an interrupted export goes first; a new file of our own (never a link
     // planted in its place) takes its name, with the mode the umask gives.
     unlink(temporaryPath.c_str());
-    int fd = open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd =
+        open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         throw writeFailure(folder, errno);
     }

@@ -35,8 +35,8 @@ bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t 
     for (const auto& [value, message] : required) {
         // Over SSH an empty password means a login by key.
         bool keyLogin = message == kTextFtpPasswordEmpty && NamesSftpServer(settings.serverName);
-        bool optional = loginOptional && message != kTextFtpFileNameEmpty &&
-                        message != kTextFtpServerNameEmpty;
+        bool optional =
+            loginOptional && message != kTextFtpFileNameEmpty && message != kTextFtpServerNameEmpty;
         if (value.empty() && !keyLogin && !optional) {
             throw std::runtime_error(LangString(message));
         }

@@ -17,7 +17,7 @@ struct FtpSettings {
     std::string filePath;  // changed into first, relative to the login folder unless it
                            // starts with "/"; empty: the login folder
     std::string fileName;
-    bool passive = false;  // never tries active mode first
+    bool passive = false;        // never tries active mode first
     bool davPlainLogin = false;  // dav:// may send the password in plain text (Basic login)
 };
 

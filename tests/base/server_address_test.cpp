@@ -31,8 +31,8 @@ TEST(ServerAddress, PrefixesChooseTheProtocolAndItsPort) {
              Case{"FILE://localhost/srv/my%20site", Transport::Folder, "", 0, "/srv/my site"},
              Case{"file:///", Transport::Folder, "", 0, "/"},
              Case{"dav://nas.local:8080", Transport::Dav, "nas.local", 8080},
-             Case{"davs://cloud.example.org/remote.php/dav/files/me%20too/",
-                  Transport::DavTls, "cloud.example.org", 443, "/remote.php/dav/files/me too"},
+             Case{"davs://cloud.example.org/remote.php/dav/files/me%20too/", Transport::DavTls,
+                  "cloud.example.org", 443, "/remote.php/dav/files/me too"},
              Case{"davs://[::1]:8443/dav", Transport::DavTls, "::1", 8443, "/dav"},
          }) {
         ServerAddress address = ParseFtpServer(check.field);

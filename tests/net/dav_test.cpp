@@ -165,8 +165,12 @@ TEST(DavSilentServer, AServerThatNeverAnswersOrAStopEndsTheUploadSoon) {
         {plain, kImage, {}, "The server did not answer PUT within 1 seconds.", 1, 2},
         // The body goes after a second without that answer, and sticks after the first MiB.
         {plain, big, {}, "", 2, 8},
-        {tls, kImage, {}, "The TLS handshake with " + where + " did not finish within 1 seconds.",
-         1, 2},
+        {tls,
+         kImage,
+         {},
+         "The TLS handshake with " + where + " did not finish within 1 seconds.",
+         1,
+         2},
         // Within about a second, as for FTP.
         {plain, big, [&] { return stop.load(); },
          "The export was stopped before it finished, because Skyvane was closing.", 60, 2},
@@ -183,8 +187,9 @@ TEST(DavSilentServer, AServerThatNeverAnswersOrAStopEndsTheUploadSoon) {
         stopper.join();
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(c.seconds));
         if (c.expected.empty()) {
-            EXPECT_TRUE(contains(error, "Nothing was transferred for 2 seconds; the transfer was "
-                                        "ended after "))
+            EXPECT_TRUE(contains(error,
+                                 "Nothing was transferred for 2 seconds; the transfer was "
+                                 "ended after "))
                 << error;
         } else {
             EXPECT_EQ(error, c.expected);

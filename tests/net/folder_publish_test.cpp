@@ -81,9 +81,8 @@ TEST_F(FolderPublishTest, AMissingOrUnwritableFolderIsAClearErrorAndNothingIsMad
     bool root = geteuid() == 0;
     if (root) {
         ASSERT_EQ(mount(locked.c_str(), locked.c_str(), nullptr, MS_BIND, nullptr), 0);
-        ASSERT_EQ(mount(nullptr, locked.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                        nullptr),
-                  0);
+        ASSERT_EQ(
+            mount(nullptr, locked.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
     } else {
         fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
     }

@@ -29,8 +29,8 @@ class LocalDavServer {
             QDir().mkpath(Path(area));
         }
         m_port = FreeLocalPort();
-        if (!run("htpasswd", {"-cbB", Path("passwords"), kUser, kPassword}) ||
-            !WriteDigestFile() || !WriteConfig(certificate, key) ||
+        if (!run("htpasswd", {"-cbB", Path("passwords"), kUser, kPassword}) || !WriteDigestFile() ||
+            !WriteConfig(certificate, key) ||
             (geteuid() == 0 && !run("chown", {"-R", "www-data:www-data", m_folder.path()}))) {
             return;
         }
@@ -72,44 +72,46 @@ class LocalDavServer {
         QFile file(Path("digest-passwords"));
         return file.open(QIODevice::WriteOnly) &&
                file.write(QByteArray(kUser) + ":skyvane:" +
-                          QCryptographicHash::hash(line, QCryptographicHash::Md5).toHex() +
-                          "\n") > 0;
+                          QCryptographicHash::hash(line, QCryptographicHash::Md5).toHex() + "\n") >
+                   0;
     }
 
     bool WriteConfig(const QString& certificate, const QString& key) const {
         QString modules = "/usr/lib/apache2/modules/";
         QString text;
-        for (const char* module : {"mpm_event", "authn_core", "authn_file", "auth_basic",
-                                   "auth_digest", "authz_core", "authz_user", "dav", "dav_fs",
-                                   "ssl"}) {
+        for (const char* module :
+             {"mpm_event", "authn_core", "authn_file", "auth_basic", "auth_digest", "authz_core",
+              "authz_user", "dav", "dav_fs", "ssl"}) {
             text += QString("LoadModule %1_module %2mod_%1.so\n").arg(module, modules);
         }
-        text += QString("ServerRoot \"%1\"\n"
-                        "ServerName localhost\n"
-                        "DefaultRuntimeDir \"%1\"\n"
-                        "PidFile \"%1/httpd.pid\"\n"
-                        "ErrorLog \"%1/error.log\"\n"
-                        "LogLevel warn\n"
-                        "Listen 127.0.0.1:%2\n"
-                        "DavLockDB \"%1/locks/lock\"\n"
-                        "DocumentRoot \"%1\"\n"
-                        "<Directory \"%1\">\n  Require all denied\n</Directory>\n"
-                        "<Directory \"%1/open\">\n  Dav On\n  Require all granted\n</Directory>\n"
-                        "<Directory \"%1/dav\">\n  Dav On\n  AuthType Basic\n"
-                        "  AuthName skyvane\n  AuthUserFile \"%1/passwords\"\n"
-                        "  Require valid-user\n</Directory>\n"
-                        "<Directory \"%1/digest\">\n  Dav On\n  AuthType Digest\n"
-                        "  AuthName skyvane\n  AuthDigestProvider file\n"
-                        "  AuthUserFile \"%1/digest-passwords\"\n  Require valid-user\n"
-                        "</Directory>\n")
+        text += QString(
+                    "ServerRoot \"%1\"\n"
+                    "ServerName localhost\n"
+                    "DefaultRuntimeDir \"%1\"\n"
+                    "PidFile \"%1/httpd.pid\"\n"
+                    "ErrorLog \"%1/error.log\"\n"
+                    "LogLevel warn\n"
+                    "Listen 127.0.0.1:%2\n"
+                    "DavLockDB \"%1/locks/lock\"\n"
+                    "DocumentRoot \"%1\"\n"
+                    "<Directory \"%1\">\n  Require all denied\n</Directory>\n"
+                    "<Directory \"%1/open\">\n  Dav On\n  Require all granted\n</Directory>\n"
+                    "<Directory \"%1/dav\">\n  Dav On\n  AuthType Basic\n"
+                    "  AuthName skyvane\n  AuthUserFile \"%1/passwords\"\n"
+                    "  Require valid-user\n</Directory>\n"
+                    "<Directory \"%1/digest\">\n  Dav On\n  AuthType Digest\n"
+                    "  AuthName skyvane\n  AuthDigestProvider file\n"
+                    "  AuthUserFile \"%1/digest-passwords\"\n  Require valid-user\n"
+                    "</Directory>\n")
                     .arg(m_folder.path())
                     .arg(m_port);
         if (geteuid() == 0) {
             text += "User www-data\nGroup www-data\n";
         }
         if (!certificate.isEmpty()) {
-            text += QString("SSLEngine on\nSSLCertificateFile \"%1\"\nSSLCertificateKeyFile \"%2\"\n")
-                        .arg(certificate, key);
+            text +=
+                QString("SSLEngine on\nSSLCertificateFile \"%1\"\nSSLCertificateKeyFile \"%2\"\n")
+                    .arg(certificate, key);
         }
         QFile file(Path("httpd.conf"));
         return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;

@@ -25,8 +25,7 @@ class LocalSshServer {
     };
 
     LocalSshServer() : LocalSshServer(Options{}) {}
-    explicit LocalSshServer(const Options& options)
-        : m_options(options), m_root(geteuid() == 0) {
+    explicit LocalSshServer(const Options& options) : m_options(options), m_root(geteuid() == 0) {
         // The user's session must reach its home inside.
         QFile::setPermissions(m_folder.path(), QFile::permissions(m_folder.path()) |
                                                    QFileDevice::ExeGroup | QFileDevice::ExeOther);
