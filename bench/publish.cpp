@@ -115,8 +115,7 @@ BENCHMARK(BM_UploadBySftp100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->
 
 // Fails the state unless the file holds the image.
 void checkLanded(benchmark::State& state, const std::string& path) {
-    std::string bytes = readFile(path);
-    if (!std::equal(bytes.begin(), bytes.end(), image().begin(), image().end())) {
+    if (readFile(path) != std::string(image().begin(), image().end())) {
         state.SkipWithError(("the image did not arrive whole in " + path).c_str());
     }
 }
