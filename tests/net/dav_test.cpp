@@ -28,7 +28,7 @@ class DavTest : public testing::Test {
                                                              m_certificates.Key("server"))
                           : std::make_unique<LocalDavServer>();
         EXPECT_TRUE(server->Running()) << server->Log();
-        for (const char* area : {"dav", "digest", "open"}) {
+        for (const char* area : {"dav", "digest", "open", "readonly"}) {
             fs::create_directory(server->Root(area) + "/weather");
             if (geteuid() == 0) {
                 EXPECT_EQ(chown((server->Root(area) + "/weather").c_str(), 33, 33), 0);
@@ -108,6 +108,9 @@ TEST_F(DavTest, RefusalsCarryTheStatusLineAndSayWhatToDo) {
          "The server refused PUT /dav/no/such/tmp_overview.jpg: HTTP/1.1 409 Conflict\nThe folder "
          "/dav/no/such does not exist on the server. Skyvane does not create it: make it, or "
          "correct the server name and the folder."},
+        {Settings("dav://", *plain, "readonly"),
+         "The server refused PUT /readonly/weather/tmp_overview.jpg: HTTP/1.1 403 Forbidden\nThe "
+         "account may not write there, or the server allows no WebDAV there."},
         {Settings("davs://", untrusted),
          "The server's certificate is not trusted: self-signed certificate. Check the server name; "
          "a certificate from an authority of your own must be in the system's trust store "

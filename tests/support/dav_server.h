@@ -1,6 +1,7 @@
 // A real WebDAV server for tests: Debian's apache2 with mod_dav_fs on 127.0.0.1 and a free port,
 // started with a config of its own in a temporary folder, over HTTP or (with a certificate)
-// HTTPS. /dav/ needs a Basic login, /digest/ a Digest login, /open/ none. As root the server
+// HTTPS. /dav/ needs a Basic login, /digest/ a Digest login, /open/ none; /readonly/ takes no
+// writes. As root the server
 // runs as www-data, which then owns the served folders.
 #pragma once
 
@@ -25,7 +26,7 @@ class LocalDavServer {
     explicit LocalDavServer(const QString& certificate = {}, const QString& key = {}) {
         QFile::setPermissions(m_folder.path(), QFile::permissions(m_folder.path()) |
                                                    QFileDevice::ExeGroup | QFileDevice::ExeOther);
-        for (const char* area : {"dav", "digest", "open", "locks"}) {
+        for (const char* area : {"dav", "digest", "open", "readonly", "locks"}) {
             QDir().mkpath(Path(area));
         }
         m_port = FreeLocalPort();
@@ -95,6 +96,8 @@ class LocalDavServer {
                     "DavLockDB \"%1/locks/lock\"\n"
                     "DocumentRoot \"%1\"\n"
                     "<Directory \"%1\">\n  Require all denied\n</Directory>\n"
+                    "<Directory \"%1/readonly\">\n  Dav On\n  <LimitExcept GET OPTIONS PROPFIND>\n"
+                    "    Require all denied\n  </LimitExcept>\n</Directory>\n"
                     "<Directory \"%1/open\">\n  Dav On\n  Require all granted\n</Directory>\n"
                     "<Directory \"%1/dav\">\n  Dav On\n  AuthType Basic\n"
                     "  AuthName skyvane\n  AuthUserFile \"%1/passwords\"\n"
