@@ -1,7 +1,8 @@
 // One FTP upload of a 100 KiB image to a local server, plain, over TLS (ftpes://) and over SSH
 // (sftp://, needs root to make sshd's user), and a plain single-file libcurl upload of the same
 // bytes to the plain server in the same process; the FTP ones count the control connections and
-// commands the server received per upload.
+// commands the server received per upload. The same image written into a folder (file://) and
+// uploaded to apache2's WebDAV (dav:// with a digest login, davs:// with a basic one).
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -14,9 +15,11 @@
 #include "base/settings.h"
 #include "net/ftp_publisher.h"
 #include "scratch_home.h"
+#include "support/dav_server.h"
 #include "support/ftp_server.h"
 #include "support/ssh_server.h"
 #include "support/test_certificates.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -109,6 +112,53 @@ void BM_UploadBySftp100KiB(benchmark::State& state) {
                     "htdocs", "image.jpg"});
 }
 BENCHMARK(BM_UploadBySftp100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+// Fails the state unless the file holds the image.
+void checkLanded(benchmark::State& state, const std::string& path) {
+    if (readFile(path) != std::string(image().begin(), image().end())) {
+        state.SkipWithError(("the image did not arrive whole in " + path).c_str());
+    }
+}
+
+void BM_PublishToFolder100KiB(benchmark::State& state) {
+    QTemporaryDir folder;
+    std::string root = folder.path().toStdString();
+    if (uploads(state, {"file://" + root, "", "", "", "image.jpg"})) {
+        checkLanded(state, root + "/image.jpg");
+    }
+}
+BENCHMARK(BM_PublishToFolder100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+void davUploads(benchmark::State& state, bool tls) {
+    if (tls && !certificates().Made()) {
+        state.SkipWithError("openssl could not make the test certificates");
+        return;
+    }
+    certificates().Trust();
+    auto dav = tls ? std::make_unique<LocalDavServer>(certificates().Certificate("server"),
+                                                      certificates().Key("server"))
+                   : std::make_unique<LocalDavServer>();
+    if (!dav->Running()) {
+        state.SkipWithError(("apache2 did not start: " + dav->Log()).c_str());
+        return;
+    }
+    std::string area = tls ? "dav" : "digest";
+    std::string url = std::string(tls ? "davs://" : "dav://") +
+                      "127.0.0.1:" + std::to_string(dav->Port()) + "/" + area;
+    if (uploads(state, {url, LocalDavServer::kUser, LocalDavServer::kPassword, "", "image.jpg"})) {
+        checkLanded(state, dav->Root(QString::fromStdString(area)) + "/image.jpg");
+    }
+}
+
+void BM_UploadByDavDigest100KiB(benchmark::State& state) {
+    davUploads(state, false);
+}
+BENCHMARK(BM_UploadByDavDigest100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+void BM_UploadByDavsBasic100KiB(benchmark::State& state) {
+    davUploads(state, true);
+}
+BENCHMARK(BM_UploadByDavsBasic100KiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 size_t readImage(char* buffer, size_t size, size_t count, void* done) {
     size_t& offset = *static_cast<size_t*>(done);

@@ -23,8 +23,9 @@ constexpr quintptr kOkCommand = 1;
 
 CExportRunner::CExportRunner(CProfile* profile)
     : m_exportType(profile->GetExportType()),
-      m_ftp{profile->GetServerName(), profile->GetUserName(), profile->GetPassword(),
-            profile->GetFilePath(),   profile->GetFileName(), profile->GetFtpPassive()},
+      m_ftp{profile->GetServerName(),   profile->GetUserName(), profile->GetPassword(),
+            profile->GetFilePath(),     profile->GetFileName(), profile->GetFtpPassive(),
+            profile->GetDavPlainLogin()},
       m_webUrl(profile->GetWebUrl()),
       m_profile(profile),
       m_drawing(profile->GetDrawing()),

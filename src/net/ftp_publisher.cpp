@@ -5,6 +5,8 @@
 #include "base/lang_string.h"
 #include "base/server_address.h"
 #include "base/string_ids.h"
+#include "net/dav_upload.h"
+#include "net/folder_publish.h"
 #include "net/internet.h"
 #include "net/sftp_upload.h"
 
@@ -24,10 +26,18 @@ bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t 
         {settings.password, kTextFtpPasswordEmpty},
         {settings.serverName, kTextFtpServerNameEmpty},
         {settings.userName, kTextFtpUserNameEmpty}};
+    // A server field that is not understood says so before any field it makes optional.
+    if (!settings.serverName.empty()) {
+        ParseFtpServer(settings.serverName);
+    }
+    // A folder and a WebDAV server may need no login.
+    bool loginOptional = LoginIsOptional(settings.serverName);
     for (const auto& [value, message] : required) {
         // Over SSH an empty password means a login by key.
         bool keyLogin = message == kTextFtpPasswordEmpty && NamesSftpServer(settings.serverName);
-        if (value.empty() && !keyLogin) {
+        bool optional =
+            loginOptional && message != kTextFtpFileNameEmpty && message != kTextFtpServerNameEmpty;
+        if (value.empty() && !keyLogin && !optional) {
             throw std::runtime_error(LangString(message));
         }
     }
@@ -39,6 +49,14 @@ bool UploadByFtp(const FtpSettings& settings, const unsigned char* data, size_t 
     std::string temporary = "tmp_" + settings.fileName;
     if (address.transport == Transport::Sftp) {
         UploadBySftp(address, settings, temporary, data, size, stop, limits);
+        return true;
+    }
+    if (address.transport == Transport::Folder) {
+        PublishToFolder(address.path, settings, temporary, data, size);
+        return true;
+    }
+    if (address.transport == Transport::Dav || address.transport == Transport::DavTls) {
+        UploadByDav(address, settings, temporary, data, size, stop, limits);
         return true;
     }
     std::unique_ptr<CFtpConnection> connection = session.GetFtpConnection(

@@ -1,8 +1,11 @@
 // Bytes in memory handed to libcurl as the body of an upload.
 #pragma once
 
+#include <curl/curl.h>
+
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 struct UploadSource {
@@ -17,5 +20,15 @@ struct UploadSource {
         std::memcpy(buffer, source->data + source->done, chunk);
         source->done += chunk;
         return chunk;
+    }
+
+    // For CURLOPT_SEEKFUNCTION: curl sends the body again after an authentication challenge.
+    static int Seek(void* self, curl_off_t offset, int origin) {
+        auto* source = static_cast<UploadSource*>(self);
+        if (origin != SEEK_SET || offset < 0 || static_cast<size_t>(offset) > source->size) {
+            return CURL_SEEKFUNC_CANTSEEK;
+        }
+        source->done = static_cast<size_t>(offset);
+        return CURL_SEEKFUNC_OK;
     }
 };

@@ -144,6 +144,8 @@ SKYVANE_LOCKED_GET(bool, Active, m_active)
 SKYVANE_LOCKED_GET(bool, Suspended, m_suspended)
 SKYVANE_LOCKED_GET(bool, FtpPassive, m_ftppassive)
 SKYVANE_LOCKED_SET(bool, FtpPassive, m_ftppassive)
+SKYVANE_LOCKED_GET(bool, DavPlainLogin, m_davplainlogin)
+SKYVANE_LOCKED_SET(bool, DavPlainLogin, m_davplainlogin)
 SKYVANE_LOCKED_GET(bool, SmtpPlainLogin, m_smtpplainlogin)
 SKYVANE_LOCKED_SET(bool, SmtpPlainLogin, m_smtpplainlogin)
 SKYVANE_LOCKED_GET(int, MaxDataAge, m_maxdataage)
@@ -300,6 +302,7 @@ bool CProfile::LoadFromXml(const pugi::xml_node& node) {
     SetFtpPassive(readBool(node, "ftppassive", false));
     SetWebUrl(readString(node, "weburl", ""));
     SetMaxDataAge(std::max(readInt(node, "maxdataage", 0), 0));
+    SetDavPlainLogin(readBool(node, "davplainlogin", false));
     SetSmtpServer(readString(node, "smtpserver", ""));
     SetSmtpUserName(readString(node, "smtpusername", ""));
     SetSmtpPassword(readString(node, "smtppassword", ""));
@@ -338,6 +341,9 @@ bool CProfile::SaveToXml(pugi::xml_node& node) const {
     }
     if (m_maxdataage > 0) {
         writeInt(node, "maxdataage", m_maxdataage);
+    }
+    if (m_davplainlogin) {
+        writeBool(node, "davplainlogin", true);
     }
     writeString(node, "smtpserver", m_smtpserver);
     writeString(node, "smtpusername", m_smtpusername);

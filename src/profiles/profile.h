@@ -131,6 +131,9 @@ class CProfile : public WorkItemBase {
     // True: FTP never tries active mode first.
     bool GetFtpPassive() const;
     void SetFtpPassive(bool passive);
+    // Send the WebDAV password over dav:// even where the server wants it in plain text.
+    bool GetDavPlainLogin() const;
+    void SetDavPlainLogin(bool allow);
     // Log in to the SMTP server even where it offers no TLS.
     bool GetSmtpPlainLogin() const;
     void SetSmtpPlainLogin(bool allow);
@@ -186,6 +189,7 @@ class CProfile : public WorkItemBase {
     std::string m_filepath;
     std::string m_filename;
     bool m_ftppassive = false;
+    bool m_davplainlogin = false;
     bool m_smtpplainlogin = false;
     int m_maxdataage = 0;
     std::string m_weburl;

@@ -114,6 +114,18 @@ SSL_CERT_FILE=$tls/other.pem "$program" export --image "Banner" --profiles "$scr
 status=$?
 check "an untrusted certificate fails the export and says so" \
     "[ $status -eq 1 ] && grep -q \"The server's certificate is not trusted\" '$scratch/untrusted.log'"
+# The same image into a folder of this computer: twice, and only the image is left there.
+mkdir -p "$scratch/www/weather"
+sed -e "s|servername=\"ftpes://127.0.0.1:[0-9]*\"|servername=\"file://$scratch/www\"|" \
+    -e 's|filepath="/htdocs/weather"|filepath="weather"|' -e 's|username="station"|username=""|' \
+    "$scratch/list/data.xml" > "$scratch/list/folder.xml"
+for _ in 1 2; do
+    "$program" export --image "Banner" --profiles "$scratch/list/folder.xml" \
+        --weather "$scratch/list/currdat.lst" > "$scratch/folder.log" 2>&1
+    status=$?
+done
+check "export writes into a folder (file://) what render writes, and nothing else" \
+    "[ $status -eq 0 ] && cmp -s '$scratch/www/weather/banner.jpg' '$scratch/rendered/Banner.jpg' && [ \$(ls -A '$scratch/www/weather' | wc -l) -eq 1 ]"
 check "the saved list carries the times of the exports" \
     "[ \$(grep -c 'laststarttime=\"[0-9]' '$scratch/list/data.xml') -eq 4 ] && [ \$(grep -c 'lastfinishtime=\"[0-9]' '$scratch/list/data.xml') -eq 4 ]"
 

@@ -229,6 +229,27 @@ TEST_F(ExportPageTest, TheDataAgeLimitAndTheWebAddressGoIntoTheList) {
     EXPECT_EQ(ftp.webUrl->text(), "HTTPS://www.example.org/wx.jpg");
 }
 
+TEST_F(ExportPageTest, AFolderOrWebDavNeedsNoLoginAndOnlyPlainWebDavOffersThePlainLogin) {
+    auto& ftp = m_page->FtpPage()->Form();
+    struct Case {
+        QString server;
+        bool plainLoginBox;
+    };
+    for (const Case& c : {Case{"file:///var/www/html", false}, Case{"davs://nas/dav", false},
+                          Case{"dav://nas.local/dav", true}}) {
+        ftp.server->clear();
+        QTest::keyClicks(ftp.server, c.server);
+        EXPECT_EQ(ftp.server->property("problem").toString(), "") << c.server.toStdString();
+        EXPECT_EQ(ftp.user->property("problem").toString(), "") << c.server.toStdString();
+        EXPECT_EQ(ftp.password->property("problem").toString(), "") << c.server.toStdString();
+        EXPECT_EQ(ftp.davPlainLogin->isEnabled(), c.plainLoginBox) << c.server.toStdString();
+    }
+    QTest::mouseClick(ftp.davPlainLogin, Qt::LeftButton, {},
+                      QPoint(8, ftp.davPlainLogin->height() / 2));
+    form().apply->click();
+    EXPECT_TRUE(m_profile.GetDavPlainLogin());
+}
+
 TEST_F(ExportPageTest, TheNextExportFollowsTheClock) {
     Clock::SetFake(std::chrono::system_clock::from_time_t(1796558400));
     m_profile.SetFirstStartDateTime(1796558400 - 3600);  // passed: the next export is now

@@ -191,6 +191,21 @@ TEST_F(TestExport, ATestServerThatWantsTlsIsReachedByItsPrefix) {
     EXPECT_TRUE(std::filesystem::exists(tls.Root() + "/mainwebsite_html/test/" + name)) << name;
 }
 
+TEST_F(TestExport, ATestFolderBesideTheWebServerNeedsNoLogin) {
+    // The web server publishes that folder itself: no FTP in between.
+    CSettings::Instance().SetTestServerName("file://" + m_ftp.Root());
+    CSettings::Instance().SetTestUserName("");
+    CSettings::Instance().SetTestPassword("");
+    CProfile profile("Test", nullptr);
+    CExportTestDlg dialog(&profile);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    CWeatherData::Instance().Reload();
+    CImageBuffer rendered = RenderImage(*profile.GetDrawing());
+    EXPECT_TRUE(fetch(m_browser.opened) ==
+                QByteArray(reinterpret_cast<const char*>(rendered.Data()),
+                           static_cast<qsizetype>(rendered.Size())));
+}
+
 TEST_F(TestExport, ADialUpImageDialsForTheTestAndHangsUp) {
     std::string state = m_dir.filePath("nmcli.json").toStdString();
     writeFile(state, R"({"profiles": {"Provider": "ttyUSB0"}, "active": {}})");

@@ -30,6 +30,7 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     list[0]->SetPassword(awkward);
     list[0]->SetServerName("ftpes://ftp.example.org:2121");
     list[0]->SetFtpPassive(true);
+    list[0]->SetDavPlainLogin(true);
     list[0]->SetInterval(15);
     list[0]->SetFirstStartDateTime(1796558400);
     list[0]->SetActive(true);
@@ -53,7 +54,9 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     EXPECT_EQ(bytes.find("<?xml"), std::string::npos);
     // Only where it is set, so that other lists stay as they were.
     EXPECT_EQ(bytes.find("ftppassive"), bytes.rfind("ftppassive"));
-    EXPECT_NE(bytes.find(" filename=\"\" ftppassive=\"true\" smtpserver"), std::string::npos);
+    EXPECT_NE(bytes.find(" filename=\"\" ftppassive=\"true\" davplainlogin=\"true\" smtpserver"),
+              std::string::npos);
+    EXPECT_EQ(bytes.find("davplainlogin"), bytes.rfind("davplainlogin"));
     EXPECT_EQ(bytes.find("smtpplainlogin"), bytes.rfind("smtpplainlogin"));
     EXPECT_NE(bytes.find("\" smtpplainlogin=\"true\" sendername"), std::string::npos);
     EXPECT_NE(bytes.find("<profile name=\"First &quot;one&quot;\" intervall=\"15\" active=\"true\" "
@@ -69,6 +72,8 @@ TEST_F(ProfilesFileTest, TwoImagesSurviveASaveAndLoad) {
     EXPECT_EQ(loaded[0]->GetServerName(), "ftpes://ftp.example.org:2121");
     EXPECT_TRUE(loaded[0]->GetFtpPassive());
     EXPECT_FALSE(loaded[1]->GetFtpPassive());
+    EXPECT_TRUE(loaded[0]->GetDavPlainLogin());
+    EXPECT_FALSE(loaded[1]->GetDavPlainLogin());
     EXPECT_EQ(loaded[0]->GetInterval(), 15);
     EXPECT_TRUE(loaded[0]->GetActive());
     EXPECT_EQ(loaded[0]->GetFirstStartDateTime(), 1796558400);

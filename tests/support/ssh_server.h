@@ -4,10 +4,7 @@
 // key; as anyone else it runs as that user and logs only them in, by key.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -18,6 +15,8 @@
 #include <QThread>
 #include <string>
 
+#include "support/local_ports.h"
+
 class LocalSshServer {
   public:
     struct Options {
@@ -26,8 +25,7 @@ class LocalSshServer {
     };
 
     LocalSshServer() : LocalSshServer(Options{}) {}
-    explicit LocalSshServer(const Options& options)
-        : m_options(options), m_root(geteuid() == 0) {
+    explicit LocalSshServer(const Options& options) : m_options(options), m_root(geteuid() == 0) {
         // The user's session must reach its home inside.
         QFile::setPermissions(m_folder.path(), QFile::permissions(m_folder.path()) |
                                                    QFileDevice::ExeGroup | QFileDevice::ExeOther);
@@ -52,7 +50,7 @@ class LocalSshServer {
             const passwd* self = getpwuid(geteuid());
             m_user = self != nullptr ? self->pw_name : "";
         }
-        m_port = freePort();
+        m_port = FreeLocalPort();
         if (!NewHostKey() || !Start()) {
             m_problem = "sshd did not start";
         }
@@ -154,7 +152,7 @@ class LocalSshServer {
             return false;
         }
         for (int i = 0; i < 100; ++i) {
-            if (accepts(m_port)) {
+            if (AcceptsOnLocalPort(m_port)) {
                 return true;
             }
             QThread::msleep(50);
@@ -171,29 +169,6 @@ class LocalSshServer {
             m_process.kill();
             m_process.waitForFinished();
         }
-    }
-
-    static bool accepts(int port) {
-        int probe = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bool open = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        close(probe);
-        return open;
-    }
-
-    static int freePort() {
-        int probe = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-        close(probe);
-        return ntohs(address.sin_port);
     }
 
     static bool run(const QString& program, const QStringList& arguments) {

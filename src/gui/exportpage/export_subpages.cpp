@@ -46,6 +46,14 @@ QString serverProblem(const QLineEdit* edit, unsigned emptyText,
     return {};
 }
 
+bool NamesPlainDavServer(const std::string& field) {
+    try {
+        return ParseFtpServer(field).transport == Transport::Dav;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 void MarkField(QWidget* field, const QString& reason) {
@@ -71,6 +79,7 @@ CExportFtpProperties::CExportFtpProperties(QWidget* parent)
         });
     }
     connect(m_ui->passive, &QCheckBox::toggled, this, &CExportFtpProperties::edited);
+    connect(m_ui->davPlainLogin, &QCheckBox::toggled, this, &CExportFtpProperties::edited);
 }
 
 CExportFtpProperties::~CExportFtpProperties() = default;
@@ -79,12 +88,17 @@ void CExportFtpProperties::MarkProblems() {
     auto reason = [](const QLineEdit* edit, unsigned id) {
         return edit->text().isEmpty() ? QString::fromStdString(LangString(id)) : QString();
     };
+    std::string server = m_ui->server->text().toStdString();
     MarkField(m_ui->server, serverProblem(m_ui->server, kTextFtpServerNameEmpty, &ParseFtpServer));
-    MarkField(m_ui->user, reason(m_ui->user, kTextFtpUserNameEmpty));
-    // Over SSH an empty password means a login by key.
-    MarkField(m_ui->password, NamesSftpServer(m_ui->server->text().toStdString())
+    // A folder and a WebDAV server may need no login; over SSH an empty password means a login
+    // by key.
+    bool loginOptional = LoginIsOptional(server);
+    MarkField(m_ui->user, loginOptional ? QString() : reason(m_ui->user, kTextFtpUserNameEmpty));
+    MarkField(m_ui->password, loginOptional || NamesSftpServer(server)
                                   ? QString()
                                   : reason(m_ui->password, kTextFtpPasswordEmpty));
+    // Only plain WebDAV has a login that the box allows.
+    m_ui->davPlainLogin->setEnabled(!m_readOnly && NamesPlainDavServer(server));
     MarkField(m_ui->file, reason(m_ui->file, kTextFtpFileNameEmpty));
     // Empty: no check after the upload.
     std::string webUrl = m_ui->webUrl->text().trimmed().toStdString();
@@ -106,8 +120,12 @@ void CExportFtpProperties::Show(const CProfile* profile, bool readOnly) {
         QSignalBlocker quiet(m_ui->passive);
         m_ui->passive->setChecked(profile != nullptr && profile->GetFtpPassive());
     }
-    for (QLineEdit* edit :
-         {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file, m_ui->webUrl}) {
+    {
+        QSignalBlocker quiet(m_ui->davPlainLogin);
+        m_ui->davPlainLogin->setChecked(profile != nullptr && profile->GetDavPlainLogin());
+    }
+    m_readOnly = readOnly;
+    for (QLineEdit* edit : {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file, m_ui->webUrl}) {
         edit->setEnabled(!readOnly);
     }
     m_ui->passive->setEnabled(!readOnly);
@@ -122,6 +140,7 @@ void CExportFtpProperties::Apply(CProfile& profile) const {
     profile.SetFileName(textOf(m_ui->file, kLongestFtpText));
     profile.SetFtpPassive(m_ui->passive->isChecked());
     profile.SetWebUrl(m_ui->webUrl->text().trimmed().left(kLongestWebAddress).toStdString());
+    profile.SetDavPlainLogin(m_ui->davPlainLogin->isChecked());
 }
 
 CExportEmailProperties::CExportEmailProperties(QWidget* parent)

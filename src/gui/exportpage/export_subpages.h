@@ -26,6 +26,7 @@ class CExportFtpProperties : public QWidget {
   private:
     void MarkProblems();
     std::unique_ptr<Ui::CExportFtpProperties> m_ui;
+    bool m_readOnly = true;
 };
 
 class CExportEmailProperties : public QWidget {
