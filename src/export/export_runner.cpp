@@ -100,7 +100,7 @@ void CExportRunner::Run() {
             dialled = m_dialup.OpenDialupConnection(m_connectionName);
         }
         CheckStop();
-        CImageBuffer image = RenderImage(*m_drawing);
+        CImageBuffer image = RenderImage(*m_drawing, [this] { return IsStopRequested(); });
         CheckStop();
         BeginStep(m_exportType == ExportType::Ftp ? kStepCopyingImage : kStepSendingEmails);
         Publish(image);

@@ -1,6 +1,7 @@
 // A drawing turned into the image file that is published.
 #pragma once
 
+#include "base/stop_check.h"
 #include "drawing/drawing.h"
 #include "export/image_buffer.h"
 
@@ -8,9 +9,10 @@
 constexpr int kJpegFormat = 3;
 constexpr int kPngFormat = 4;
 
-// The drawing as exported, designMode 0, in an image of its size.
-QImage RenderDrawing(CDrawing& drawing);
+// The drawing as exported, designMode 0, in an image of its size, its live pictures read anew
+// (FetchLivePictures; its failure is raised as std::runtime_error).
+QImage RenderDrawing(CDrawing& drawing, const StopCheck& stop = {});
 
 // The drawing as a JPEG (quality 100) or PNG file in memory, 24-bit RGB. Raises
 // std::runtime_error with a clear text when nothing could be produced.
-CImageBuffer RenderImage(CDrawing& drawing);
+CImageBuffer RenderImage(CDrawing& drawing, const StopCheck& stop = {});

@@ -119,10 +119,10 @@ TEST_F(PanesTest, SizeLimitsFontSizeAndUpdate) {
     text->SetRect({10, 10, 300, 40});
     show(m_drawing->GetBackground());
     EXPECT_EQ(width->minimum(), 300);
-    EXPECT_EQ(width->maximum(), 400);
+    EXPECT_EQ(width->maximum(), 4096);
     // A larger image than the editor makes shows its real size.
-    m_drawing->SetWidth(3000);
-    m_drawing->SetHeight(2500);
+    m_drawing->SetWidth(5000);
+    m_drawing->SetHeight(4500);
     show(m_drawing->GetBackground());
     EXPECT_EQ(width->value(), m_drawing->GetWidth());
     EXPECT_EQ(find<QSpinBox>("height")->value(), m_drawing->GetHeight());
@@ -137,6 +137,10 @@ TEST_F(PanesTest, SizeLimitsFontSizeAndUpdate) {
     EXPECT_EQ(m_drawing->GetWidth(), 300);
     QTest::keyClick(width, Qt::Key_Return);
     EXPECT_EQ(m_drawing->GetWidth(), 350);
+    width->selectAll();
+    QTest::keyClicks(width, "4096");
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(m_drawing->GetWidth(), 4096);
     find<QRadioButton>("png")->click();
     EXPECT_EQ(m_drawing->GetImageFormat(), 4);
 
