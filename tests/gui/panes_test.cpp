@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -230,3 +231,41 @@ TEST(PicturePanes, HelpOnEveryFieldOnlyWhileItIsShown) {
 }
 
 }  // namespace
+
+TEST_F(PanesTest, ThePictureFileIsFittedAndMadeLive) {
+    CSettings::Instance().SetShowTooltipHelp(1);
+    CDrawImageSimple* picture = m_drawing->AddImageSimple();
+    show(picture);
+    QCheckBox* live = find<QCheckBox>("live");
+    QComboBox* fit = find<QComboBox>("fit");
+    ASSERT_NE(live, nullptr);
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(live->text(), "Live picture (read anew for every export)");
+    EXPECT_FALSE(live->toolTip().isEmpty());
+    EXPECT_FALSE(fit->toolTip().isEmpty());
+    EXPECT_EQ(fit->itemText(1), "Fit whole picture");
+    // The age, leaving out and certificate count only for a live picture.
+    EXPECT_FALSE(find<QSpinBox>("maxAge")->isEnabled());
+    QTest::mouseClick(live, Qt::LeftButton);
+    EXPECT_TRUE(picture->IsLive());
+    QSpinBox* maxAge = find<QSpinBox>("maxAge");
+    EXPECT_TRUE(maxAge->isEnabled());
+    EXPECT_EQ(maxAge->value(), 600);
+    maxAge->setValue(120);
+    EXPECT_EQ(picture->GetMaxAge(), 120);
+    QTest::mouseClick(find<QCheckBox>("optional"), Qt::LeftButton);
+    EXPECT_TRUE(picture->IsOptional());
+    fit->setCurrentIndex(2);
+    EXPECT_EQ(picture->GetFit(), PictureFit::Fill);
+    QLineEdit* caFile = find<QLineEdit>("caFile");
+    caFile->setText("cam.pem");
+    emit caFile->editingFinished();
+    EXPECT_EQ(picture->GetCaFile(), "cam.pem");
+    // Another element, and back: the pane shows each one's own settings.
+    show(m_drawing->AddImageSimple());
+    EXPECT_FALSE(find<QCheckBox>("live")->isChecked());
+    EXPECT_EQ(find<QComboBox>("fit")->currentIndex(), 0);
+    show(picture);
+    EXPECT_TRUE(find<QCheckBox>("live")->isChecked());
+    EXPECT_EQ(find<QSpinBox>("maxAge")->value(), 120);
+}
