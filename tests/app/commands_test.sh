@@ -60,6 +60,8 @@ check "render gives every image a file of its own" \
     > /dev/null 2> "$scratch/err"
 check "export of a name two images share exits 2" "[ $? -eq 2 ] && grep -q '2 images are named' '$scratch/err'"
 
+"$program" render --profiles "$examples/webcam.xml" --weather "$examples/currdat.lst" --out "$scratch/webcam" > /dev/null 2>&1
+check "the webcam example renders its test picture with the readings" "[ $? -eq 0 ] && [ -s '$scratch/webcam/Webcam.jpg' ]"
 cp "$examples/../res/pictures/304.png" "$scratch/snap.png"
 touch -d '3 hours ago' "$scratch/snap.png"
 printf '<profiles><profile name="Cam"><drawing width="200" height="100"><background right="200" bottom="100"/><imagesimple imagefile="%s" live="1" left="0" top="0" right="100" bottom="100"/></drawing></profile></profiles>' \
