@@ -113,6 +113,7 @@ void CCanvasView::ApplyZoom() {
     }
     if (!m_tracking) {
         MakeTracker();
+        ShowSelected();
     }
     update();
     emit zoomChanged(m_zoom);
@@ -188,7 +189,12 @@ void CCanvasView::Select(CDrawObj* element, bool keepTab) {
     }
     m_selected = element != nullptr ? element : m_drawing->GetBackground();
     MakeTracker();
-    // In a host smaller than the image, the selected element comes into view.
+    ShowSelected();
+    update();
+    emit selectionChanged(m_selected, keepTab);
+}
+
+void CCanvasView::ShowSelected() {
     QWidget* viewport = parentWidget();
     if (auto* host =
             viewport != nullptr ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
@@ -198,8 +204,6 @@ void CCanvasView::Select(CDrawObj* element, bool keepTab) {
                             kMargin + int((r.top + r.bottom) / 2 * m_zoom),
                             int(r.Width() / 2 * m_zoom) + 10, int(r.Height() / 2 * m_zoom) + 10);
     }
-    update();
-    emit selectionChanged(m_selected, keepTab);
 }
 
 void CCanvasView::Deselect() {

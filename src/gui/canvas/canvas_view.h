@@ -92,6 +92,8 @@ class CCanvasView : public QWidget {
   private:
     // Sizes the widget for the zoom (the fitted one while fitting) and repaints.
     void ApplyZoom();
+    // In a host smaller than the image, brings the selected element into view.
+    void ShowSelected();
     void MakeTracker();
     void ShowContextMenu(const QPoint& at);
     // Stores the rectangle (kept inside the image unless it is a line) and selects again.
