@@ -119,4 +119,5 @@ enum StringId : unsigned {
     kTextCameraSent = 626,
     kTextCameraPictureTooLarge = 627,
     kTextTooManyPixels = 628,
+    kStepReadingCameraPicture = 629,
 };
