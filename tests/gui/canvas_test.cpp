@@ -157,6 +157,13 @@ TEST_F(CanvasTest, PicturesKeepTheirRatioAndSnappingMakesEdgesMeet) {
     // The right handle: the height follows the width, anchored top-left.
     drag({113, 35}, {133, 35});
     EXPECT_EQ(picture->GetRect(), (CRect{10, 10, 130, 70}));
+    // A picture file fitted other than stretched is resized freely.
+    auto* fitted = static_cast<CDrawImageSimple*>(m_canvas.Insert(203));
+    fitted->SetFit(PictureFit::Fit);
+    fitted->SetRect({200, 150, 300, 200});
+    m_canvas.Select(fitted);
+    drag({303, 175}, {323, 175});
+    EXPECT_EQ(fitted->GetRect(), (CRect{200, 150, 320, 200}));
 
     CSettings::Instance().SetSnapElements(1);
     CSettings::Instance().SetSnapOffset(10);

@@ -144,8 +144,9 @@ void CCanvasView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-bool CCanvasView::IsPicture(const CDrawObj* element) const {
-    return dynamic_cast<const CDrawImage*>(element) != nullptr;
+bool CCanvasView::KeepsAspectRatio(const CDrawObj* element) const {
+    auto* picture = dynamic_cast<const CDrawImage*>(element);
+    return picture != nullptr && picture->KeepsAspectRatio();
 }
 
 int CCanvasView::StackIndex(const CDrawObj* element) const {
@@ -430,7 +431,7 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
     m_trackHandle = handle;
     m_trackStart = p;
     m_trackStartRect = m_tracker->Rect();
-    m_tracker->SetKeepAspect(IsPicture(m_selected) ? AspectRatio(m_trackStartRect) : 0);
+    m_tracker->SetKeepAspect(KeepsAspectRatio(m_selected) ? AspectRatio(m_trackStartRect) : 0);
     grabMouse();
 }
 

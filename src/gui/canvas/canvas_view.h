@@ -99,7 +99,8 @@ class CCanvasView : public QWidget {
     // Stores the rectangle (kept inside the image unless it is a line) and selects again.
     void ApplyRect(CRect rect);
     void UpdateCursor(const QPoint& at);
-    bool IsPicture(const CDrawObj* element) const;
+    // A picture that is stretched and not live keeps its ratio while it is resized.
+    bool KeepsAspectRatio(const CDrawObj* element) const;
     int StackIndex(const CDrawObj* element) const;
 
     CProfile* m_profile = nullptr;
