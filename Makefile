@@ -38,6 +38,8 @@ bench: build
 	$(BUILD)/bench/bench_gui
 	$(BUILD)/bench/bench_mail --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_publish --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/bench_webcam --benchmark_filter='Webcam' --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/bench_webcam --benchmark_filter=Export4096
 	tools/headless_memory $(BUILD)/src/app/skyvane
 	tools/receive_memory $(BUILD)/src/app/skyvane
 

@@ -33,7 +33,7 @@ install(FILES ${CMAKE_BINARY_DIR}/install/skyvane.1.gz DESTINATION ${CMAKE_INSTA
 install(FILES ${CMAKE_BINARY_DIR}/install/changelog.gz res/install/copyright
   DESTINATION ${docdir})
 # Something to start from: a station's weather file and an image list of every element kind.
-install(FILES examples/currdat.lst examples/data.xml examples/logo.png
+install(FILES examples/currdat.lst examples/data.xml examples/logo.png examples/webcam.xml examples/camera.jpg
   DESTINATION ${docdir}/examples)
 
 # The services run the installed program, wherever the prefix puts it, in the same sandbox.

@@ -18,7 +18,8 @@ std::array<CPictureSlot, Count> makeSlots(const std::array<int, Count>& ids) {
 
 }  // namespace
 
-void CDrawImage::DrawPicture(CCanvas& canvas, int designMode, const CPictureSlot& slot) {
+void CDrawImage::DrawPicture(CCanvas& canvas, int designMode, const CPictureSlot& slot,
+                             PictureFit fit) {
     if (m_bkcolor != kNoColour) {
         canvas.SaveState();
         canvas.FillRect(m_rect, m_bkcolor);
@@ -28,9 +29,25 @@ void CDrawImage::DrawPicture(CCanvas& canvas, int designMode, const CPictureSlot
     if (!area.IsEmpty() && !slot.Picture().isNull()) {
         // In the editor the picture stays transparent, so what lies below shows through.
         Colour flatten = designMode != 1 ? m_bkcolor : kNoColour;
-        canvas.DrawPictureAt(slot.Prepared(area.Width(), area.Height(), flatten), area.left,
-                             area.top);
+        QPoint at = PlacePicture(slot.Picture().size(), QSize(area.Width(), area.Height()), fit)
+                        .target.topLeft();
+        canvas.DrawPictureAt(slot.Prepared(area.Width(), area.Height(), flatten, fit),
+                             area.left + at.x(), area.top + at.y());
     }
+    DrawBorder(canvas);
+}
+
+void CDrawImage::DrawSnapshot(CCanvas& canvas, const LiveSnapshot& snapshot) {
+    if (snapshot.picture.isNull()) {
+        return;
+    }
+    if (m_bkcolor != kNoColour) {
+        canvas.SaveState();
+        canvas.FillRect(m_rect, m_bkcolor);
+        canvas.RestoreState();
+    }
+    CRect area = m_rect.Normalized();
+    canvas.DrawPictureAt(snapshot.picture, area.left + snapshot.at.x(), area.top + snapshot.at.y());
     DrawBorder(canvas);
 }
 
@@ -59,11 +76,36 @@ CDrawImageSimple::CDrawImageSimple() {
 
 void CDrawImageSimple::SetImageFile(int, const std::string& path) {
     m_slot.Load(path);
-    FitToPicture(m_slot.Picture());
+    if (KeepsAspectRatio()) {
+        FitToPicture(m_slot.Picture());
+    }
+}
+
+LivePictureSource CDrawImageSimple::LiveSource() const {
+    CRect area = m_rect.Normalized();
+    return {this,
+            m_slot.Path(),
+            m_caFile,
+            m_maxAge,
+            m_optional,
+            m_fit,
+            QSize(area.Width(), area.Height()),
+            m_bkcolor};
+}
+
+void CDrawImageSimple::ShowSnapshot(QImage picture) {
+    m_slot.Show(std::move(picture));
+    Redraw();
 }
 
 bool CDrawImageSimple::LoadFromXml(const pugi::xml_node& node) {
     CDrawImage::LoadFromXml(node);
+    // Read before the picture: they decide whether it may reshape the rectangle.
+    m_live = readBool(node, "live", false);
+    m_maxAge = readInt(node, "maxage", kDefaultLiveMaxAge);
+    m_optional = readBool(node, "optional", false);
+    m_fit = PictureFitFromName(readString(node, "fit", ""));
+    m_caFile = readString(node, "cafile", "");
     SetImageFile(0, readString(node, "imagefile", ""));
     return true;
 }
@@ -71,6 +113,22 @@ bool CDrawImageSimple::LoadFromXml(const pugi::xml_node& node) {
 bool CDrawImageSimple::SaveToXml(pugi::xml_node& parent) const {
     pugi::xml_node node = parent.append_child(Tag());
     writeString(node, "imagefile", m_slot.Path());
+    // Written only when set, so that a list that does not use them stays as it was.
+    if (m_live) {
+        node.append_attribute("live") = "1";
+    }
+    if (m_maxAge != kDefaultLiveMaxAge) {
+        writeInt(node, "maxage", m_maxAge);
+    }
+    if (m_optional) {
+        node.append_attribute("optional") = "1";
+    }
+    if (m_fit != PictureFit::Stretch) {
+        writeString(node, "fit", PictureFitName(m_fit));
+    }
+    if (!m_caFile.empty()) {
+        writeString(node, "cafile", m_caFile);
+    }
     SaveBaseAttributes(node);
     return true;
 }

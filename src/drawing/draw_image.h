@@ -6,6 +6,7 @@
 #include <string>
 
 #include "drawing/draw_obj.h"
+#include "drawing/live_picture.h"
 #include "drawing/picture.h"
 #include "weather/weather_data.h"
 
@@ -13,9 +14,14 @@ class CDrawImage : public CDrawElement {
   public:
     void Draw(CCanvas&, int) override {}
 
-    // Fill, the picture resampled to the rectangle (made opaque over the fill when exporting),
-    // then the border over it.
-    virtual void DrawPicture(CCanvas& canvas, int designMode, const CPictureSlot& slot);
+    // Fill, the picture resampled to the rectangle as fit places it (made opaque over the fill
+    // when exporting), then the border over it.
+    virtual void DrawPicture(CCanvas& canvas, int designMode, const CPictureSlot& slot,
+                             PictureFit fit = PictureFit::Stretch);
+    // Fill, the snapshot an export fetched (a null one: nothing at all), then the border.
+    void DrawSnapshot(CCanvas& canvas, const LiveSnapshot& snapshot);
+    // True when resizing keeps the picture's aspect ratio and a new picture sets it.
+    virtual bool KeepsAspectRatio() const { return true; }
     // Sets the picture file of a slot and loads it; "" means the built-in picture.
     virtual void SetImageFile(int, const std::string&) {}
     virtual std::string GetImageFile(int) const { return ""; }
@@ -33,16 +39,44 @@ class CDrawImageSimple : public CDrawImage {
 
     bool LoadFromXml(const pugi::xml_node& node) override;
     bool SaveToXml(pugi::xml_node& parent) const override;
-    void Draw(CCanvas& canvas, int designMode) override { DrawPicture(canvas, designMode, m_slot); }
+    void Draw(CCanvas& canvas, int designMode) override {
+        DrawPicture(canvas, designMode, m_slot, m_fit);
+    }
     const char* Tag() const override { return "imagesimple"; }
 
     // Always loads, even the same path again.
     void SetImageFile(int index, const std::string& path) override;
     std::string GetImageFile(int) const override { return m_slot.Path(); }
     int ImageFileCount() const override { return 1; }
+    // A stretched picture that is not live follows the picture's aspect ratio.
+    bool KeepsAspectRatio() const override { return !m_live && m_fit == PictureFit::Stretch; }
+
+    // Live: the file or camera address is read anew for every export (list attribute live).
+    bool IsLive() const { return m_live; }
+    void SetLive(bool live) { m_live = live; }
+    // Seconds a live picture may be old before an export refuses it (maxage).
+    int GetMaxAge() const { return m_maxAge; }
+    void SetMaxAge(int seconds) { m_maxAge = seconds; }
+    // A live picture that cannot be had leaves the element out instead of failing (optional).
+    bool IsOptional() const { return m_optional; }
+    void SetOptional(bool optional) { m_optional = optional; }
+    PictureFit GetFit() const { return m_fit; }
+    void SetFit(PictureFit fit) { m_fit = fit; }
+    // The certificate file a camera's https certificate is checked against (cafile).
+    const std::string& GetCaFile() const { return m_caFile; }
+    void SetCaFile(const std::string& path) { m_caFile = path; }
+    // What an export needs to fetch this picture.
+    LivePictureSource LiveSource() const;
+    // Shows a camera's newer snapshot in the editor; the path stays.
+    void ShowSnapshot(QImage picture);
 
   private:
     CPictureSlot m_slot{304};
+    bool m_live = false;
+    int m_maxAge = kDefaultLiveMaxAge;
+    bool m_optional = false;
+    PictureFit m_fit = PictureFit::Stretch;
+    std::string m_caFile;
 };
 
 // Count pictures; drawn while the state has the slot's value (the storm warning's one

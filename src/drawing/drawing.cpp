@@ -145,7 +145,7 @@ int CDrawing::GetMinWidth() const {
             width = std::max(width, element->GetRect().Normalized().right);
         }
     }
-    return std::min(width, kMaxImageWidth);
+    return std::min(width, kMaxImageSide);
 }
 
 int CDrawing::GetMinHeight() const {
@@ -155,7 +155,7 @@ int CDrawing::GetMinHeight() const {
             height = std::max(height, element->GetRect().Normalized().bottom);
         }
     }
-    return std::min(height, kMaxImageHeight);
+    return std::min(height, kMaxImageSide);
 }
 
 void CDrawing::SetWidth(int width) {
@@ -189,8 +189,8 @@ bool CDrawing::LoadFromXml(const pugi::xml_node& node) {
         element->LoadFromXml(child);
     }
     m_imageformat = readInt(node, "imageformat", 3);
-    SetWidth(readInt(node, "width", kMaxImageWidth));
-    SetHeight(readInt(node, "height", kMaxImageHeight));
+    SetWidth(readInt(node, "width", kDefaultImageWidth));
+    SetHeight(readInt(node, "height", kDefaultImageHeight));
     return true;
 }
 
@@ -204,10 +204,27 @@ bool CDrawing::SaveToXml(pugi::xml_node& node) const {
     return true;
 }
 
-void CDrawing::Draw(CCanvas& canvas, int designMode) {
+void CDrawing::Draw(CCanvas& canvas, int designMode, const CLiveSnapshots* live) {
     std::lock_guard<std::mutex> guard(m_drawLock);
     for (const auto& element : m_elements) {
         canvas.BeginElement(*element);
-        element->Draw(canvas, designMode);
+        const LiveSnapshot* snapshot = live != nullptr ? live->Find(element.get()) : nullptr;
+        if (snapshot != nullptr) {
+            static_cast<CDrawImage*>(element.get())->DrawSnapshot(canvas, *snapshot);
+        } else {
+            element->Draw(canvas, designMode);
+        }
     }
+}
+
+std::vector<LivePictureSource> CDrawing::LivePictures() const {
+    std::lock_guard<std::mutex> guard(m_drawLock);
+    std::vector<LivePictureSource> sources;
+    for (const auto& element : m_elements) {
+        if (auto* picture = dynamic_cast<const CDrawImageSimple*>(element.get());
+            picture != nullptr && picture->IsLive()) {
+            sources.push_back(picture->LiveSource());
+        }
+    }
+    return sources;
 }

@@ -12,19 +12,22 @@
 #include "drawing/draw_line.h"
 #include "drawing/draw_text_data.h"
 #include "drawing/draw_text_state.h"
+#include "drawing/live_picture.h"
 
 class CProfile;
 
-// The largest image, and the size of a new one.
-constexpr int kMaxImageWidth = 400;
-constexpr int kMaxImageHeight = 400;
+// The largest image side in pixels; lists, size fields and commands all keep to it.
+constexpr int kMaxImageSide = 4096;
+// The size of a new image, and of a list entry that names no size.
+constexpr int kDefaultImageWidth = 400;
+constexpr int kDefaultImageHeight = 400;
 
 class CDrawing {
   public:
     // Holds the background alone, sized width × height; JPEG. view receives repaint requests
     // and change notices and may be null.
-    CDrawing(QObject* view, CProfile* profile, int width = kMaxImageWidth,
-             int height = kMaxImageHeight);
+    CDrawing(QObject* view, CProfile* profile, int width = kDefaultImageWidth,
+             int height = kDefaultImageHeight);
     virtual ~CDrawing() = default;
 
     // Adds the children of node on top of what is held (a new drawing holds the background);
@@ -57,7 +60,8 @@ class CDrawing {
     // The topmost element but skip that overlaps rect, and the overlap; else the background.
     CDrawObj* FindOverlapping(const CRect& rect, const CDrawObj* skip, CRect* overlap) const;
 
-    // The smallest size that keeps every element inside: 60..400 wide, 50..400 high.
+    // The smallest size that keeps every element inside: from 60 wide and 50 high, at most
+    // kMaxImageSide.
     int GetMinWidth() const;
     int GetMinHeight() const;
 
@@ -75,9 +79,12 @@ class CDrawing {
     CProfile* GetProfile() const { return m_profile; }
     const std::vector<std::unique_ptr<CDrawObj>>& Elements() const { return m_elements; }
 
-    // Draws every element in order, later ones over earlier ones. Holds the drawing's lock,
-    // so the editor and an export never draw it at the same time.
-    void Draw(CCanvas& canvas, int designMode);
+    // Draws every element in order, later ones over earlier ones; a live picture with a
+    // snapshot in live is drawn from it. Holds the drawing's lock, so the editor and an export
+    // never draw it at the same time.
+    void Draw(CCanvas& canvas, int designMode, const CLiveSnapshots* live = nullptr);
+    // The live picture elements, in stack order, as they are now.
+    std::vector<LivePictureSource> LivePictures() const;
 
   private:
     template <class T>
@@ -91,5 +98,5 @@ class CDrawing {
     CDrawBackground* m_background = nullptr;
     QObject* m_view = nullptr;
     CProfile* m_profile = nullptr;
-    std::mutex m_drawLock;
+    mutable std::mutex m_drawLock;
 };

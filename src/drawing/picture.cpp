@@ -7,20 +7,16 @@
 #include <map>
 #include <mutex>
 
+#include "drawing/live_picture.h"
 #include "drawing/painter_canvas.h"
 
-namespace {
-
-// Premultiplied ARGB is what QPainter blends fastest.
-QImage prepareForDrawing(QImage picture) {
+QImage PictureForDrawing(QImage picture) {
     if (picture.isNull()) {
         return picture;
     }
     return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                              : QImage::Format_RGB32);
 }
-
-}  // namespace
 
 QImage LoadBuiltinPicture(int builtinId) {
     // Decoded once per process: every picture element starts with up to three of them, and
@@ -32,7 +28,7 @@ QImage LoadBuiltinPicture(int builtinId) {
     if (it == decoded.end()) {
         it = decoded
                  .emplace(builtinId,
-                          prepareForDrawing(QImage(QString(":/pictures/%1.png").arg(builtinId))))
+                          PictureForDrawing(QImage(QString(":/pictures/%1.png").arg(builtinId))))
                  .first;
     }
     return it->second;
@@ -55,7 +51,7 @@ QImage decodePicture(const QString& path) {
         static_cast<qint64>(picture.width()) * picture.height() > kMaxPicturePixels) {
         return QImage();
     }
-    return prepareForDrawing(std::move(picture));
+    return PictureForDrawing(std::move(picture));
 }
 
 struct DecodedFile {
@@ -67,7 +63,8 @@ struct DecodedFile {
 }  // namespace
 
 QImage LoadPicture(const std::string& path, int builtinId) {
-    if (path.empty()) {
+    // A camera's address is fetched by the export, never read as a file here.
+    if (path.empty() || IsWebAddress(path)) {
         return LoadBuiltinPicture(builtinId);
     }
     // Decoded once per process while the file stays the same: a long image list uses the same
@@ -114,12 +111,21 @@ void CPictureSlot::Load(const std::string& path) {
     m_preparedWidth = -1;
 }
 
-const QImage& CPictureSlot::Prepared(int width, int height, Colour background) const {
+void CPictureSlot::Show(QImage picture) {
+    if (!picture.isNull()) {
+        m_picture = PictureForDrawing(std::move(picture));
+        m_preparedWidth = -1;
+    }
+}
+
+const QImage& CPictureSlot::Prepared(int width, int height, Colour background,
+                                     PictureFit fit) const {
     if (width == m_preparedWidth && height == m_preparedHeight &&
-        background == m_preparedBackground) {
+        background == m_preparedBackground && fit == m_preparedFit) {
         return m_prepared;
     }
-    QImage copy = m_picture;
+    PicturePlacement place = PlacePicture(m_picture.size(), QSize(width, height), fit);
+    QImage copy = place.source == m_picture.rect() ? m_picture : m_picture.copy(place.source);
     if (background != kNoColour && copy.hasAlphaChannel()) {
         QImage opaque(copy.size(), QImage::Format_RGB32);
         opaque.fill(toQColor(background));
@@ -128,9 +134,10 @@ const QImage& CPictureSlot::Prepared(int width, int height, Colour background) c
         painter.end();
         copy = opaque;
     }
-    m_prepared = copy.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_prepared = copy.scaled(place.target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_preparedWidth = width;
     m_preparedHeight = height;
     m_preparedBackground = background;
+    m_preparedFit = fit;
     return m_prepared;
 }

@@ -6,15 +6,19 @@
 #include <string>
 
 #include "drawing/geometry.h"
+#include "drawing/picture_fit.h"
 
 // A file that would decode to more pixels than this is refused, so it cannot exhaust memory.
 constexpr qint64 kMaxPicturePixels = 64'000'000;
+
+// The picture in a form QPainter draws fastest: premultiplied ARGB, or RGB32 when opaque.
+QImage PictureForDrawing(QImage picture);
 
 // The built-in picture of that id (":/pictures/<id>.png"), decoded on first use.
 QImage LoadBuiltinPicture(int builtinId);
 
 // The picture in the file, its format taken from the content; the built-in picture when the
-// path is empty or the file is missing, not a picture, or too large.
+// path is empty, a web address, or the file is missing, not a picture, or too large.
 QImage LoadPicture(const std::string& path, int builtinId);
 
 enum class PictureFileProblem { None, Missing, Unreadable };
@@ -32,10 +36,14 @@ class CPictureSlot {
 
     // Stores the path and decodes its picture (or the built-in one).
     void Load(const std::string& path);
+    // Shows a newer picture of the same path (a camera's snapshot); a null one is ignored.
+    void Show(QImage picture);
 
     // The picture as drawn into width × height pixels: made opaque over background unless that
-    // is kNoColour, then smoothly resampled. Kept while size and background stay the same.
-    const QImage& Prepared(int width, int height, Colour background) const;
+    // is kNoColour, then smoothly resampled to where fit puts it (PlacePicture). Kept while
+    // size, background and fit stay the same.
+    const QImage& Prepared(int width, int height, Colour background,
+                           PictureFit fit = PictureFit::Stretch) const;
 
   private:
     int m_builtinId;
@@ -46,4 +54,5 @@ class CPictureSlot {
     mutable int m_preparedWidth = -1;
     mutable int m_preparedHeight = -1;
     mutable Colour m_preparedBackground = kNoColour;
+    mutable PictureFit m_preparedFit = PictureFit::Stretch;
 };

@@ -119,7 +119,10 @@ void CExportRunner::Run() {
             dialled = m_dialup.OpenDialupConnection(m_connectionName);
         }
         CheckStop();
-        CImageBuffer image = RenderImage(*m_drawing);
+        if (!m_drawing->LivePictures().empty()) {
+            BeginStep(kStepReadingCameraPicture);
+        }
+        CImageBuffer image = RenderImage(*m_drawing, [this] { return IsStopRequested(); });
         CheckStop();
         BeginStep(m_exportType == ExportType::Ftp ? kStepCopyingImage : kStepSendingEmails);
         Publish(image);

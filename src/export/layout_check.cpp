@@ -255,7 +255,7 @@ std::vector<LayoutFinding> CheckLayout(CDrawing& drawing) {
     for (const PreviewState& state : stateCombinations(drawing)) {
         CScopedPreviewState scope(state);
         std::vector<ProbedElement> probed;
-        RenderDrawing(drawing, [&](CCanvas& canvas) {
+        RenderOnImage(drawing, [&](CCanvas& canvas) {
             CLayoutProbe probe(canvas, order);
             drawing.Draw(probe, 0);
             probed = probe.Elements();
@@ -314,7 +314,7 @@ std::vector<LayoutFinding> CheckLayout(CDrawing& drawing) {
         }
     }
     // The elements keep the texts of the current weather, not of the last state tried.
-    RenderDrawing(drawing);
+    RenderOnImage(drawing, [&](CCanvas& canvas) { drawing.Draw(canvas, 0); });
     return findings.Sorted();
 }
 

@@ -70,6 +70,19 @@ check "render gives every image a file of its own" \
     > /dev/null 2> "$scratch/err"
 check "export of a name two images share exits 2" "[ $? -eq 2 ] && grep -q '2 images are named' '$scratch/err'"
 
+"$program" render --profiles "$examples/webcam.xml" --weather "$examples/currdat.lst" --out "$scratch/webcam" > /dev/null 2>&1
+check "the webcam example renders its test picture with the readings" "[ $? -eq 0 ] && [ -s '$scratch/webcam/Webcam.jpg' ]"
+cp "$examples/../res/pictures/304.png" "$scratch/snap.png"
+touch -d '3 hours ago' "$scratch/snap.png"
+printf '<profiles><profile name="Cam"><drawing width="200" height="100"><background right="200" bottom="100"/><imagesimple imagefile="%s" live="1" left="0" top="0" right="100" bottom="100"/></drawing></profile></profiles>' \
+    "$scratch/snap.png" > "$scratch/cam.xml"
+"$program" render --profiles "$scratch/cam.xml" --weather "$examples/currdat.lst" --out "$scratch/cam" 2> "$scratch/err" > /dev/null
+check "render of a frozen camera picture exits 1 and says how old it is" \
+    "[ $? -eq 1 ] && grep -q 'The camera picture $scratch/snap.png is 3 hours old; the image was not published.' '$scratch/err'"
+sed -i 's/live="1"/live="1" optional="1"/' "$scratch/cam.xml"
+"$program" render --profiles "$scratch/cam.xml" --weather "$examples/currdat.lst" --out "$scratch/cam" 2> "$scratch/err" > /dev/null
+check "an optional camera picture is left out" "[ $? -eq 0 ] && [ -s '$scratch/cam/Cam.jpg' ]"
+
 "$program" render --profiles "$examples/data.xml" --image Nope --out "$scratch/out" 2> "$scratch/err" > /dev/null
 check "an unknown image name fails" "[ $? -eq 1 ] && grep -q 'No image named \"Nope\"' '$scratch/err'"
 "$program" render --profiles "$scratch/missing.xml" --out "$scratch/out" 2> "$scratch/err" > /dev/null

@@ -153,7 +153,9 @@ TEST(Drawing, AddRemoveFindAndMinimumSize) {
     EXPECT_EQ(drawing.GetMinWidth(), 160);
     EXPECT_EQ(drawing.GetMinHeight(), 390);
     image->SetRect({0, 0, 900, 30});
-    EXPECT_EQ(drawing.GetMinWidth(), 400);
+    EXPECT_EQ(drawing.GetMinWidth(), 900);
+    image->SetRect({0, 0, 5000, 30});
+    EXPECT_EQ(drawing.GetMinWidth(), 4096);
 
     EXPECT_FALSE(drawing.RemoveElement(drawing.GetBackground()));
     CDrawTextSimple stranger;

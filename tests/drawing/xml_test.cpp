@@ -73,8 +73,18 @@ TEST(DrawingXml, EveryKindSurvivesASaveAndLoad) {
     original.AddImageWeather()->SetImageFile(2, "sun.png");
     original.AddImageWeatherTendency()->SetImageFile(1, "/abs/up.png");
     original.AddImageStormWarning()->SetImageFile(0, "storm.gif");
+    CDrawImageSimple* camera = original.AddImageSimple();
+    camera->SetLive(true);
+    camera->SetMaxAge(90);
+    camera->SetOptional(true);
+    camera->SetFit(PictureFit::Fill);
+    camera->SetCaFile("cam.pem");
+    camera->SetImageFile(0, "https://user:pw@cam.example/snap.jpg");
 
     std::string xml = saved(original);
+    EXPECT_NE(xml.find("<imagesimple imagefile=\"https://user:pw@cam.example/snap.jpg\" live=\"1\" "
+                       "maxage=\"90\" optional=\"1\" fit=\"fill\" cafile=\"cam.pem\" left="),
+              std::string::npos);
     std::unique_ptr<CDrawing> copy = loaded(xml);
     EXPECT_EQ(saved(*copy), xml);
 

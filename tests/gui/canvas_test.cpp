@@ -3,7 +3,11 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "base/settings.h"
 #include "gui/canvas/canvas_view.h"
@@ -153,6 +157,13 @@ TEST_F(CanvasTest, PicturesKeepTheirRatioAndSnappingMakesEdgesMeet) {
     // The right handle: the height follows the width, anchored top-left.
     drag({113, 35}, {133, 35});
     EXPECT_EQ(picture->GetRect(), (CRect{10, 10, 130, 70}));
+    // A picture file fitted other than stretched is resized freely.
+    auto* fitted = static_cast<CDrawImageSimple*>(m_canvas.Insert(203));
+    fitted->SetFit(PictureFit::Fit);
+    fitted->SetRect({200, 150, 300, 200});
+    m_canvas.Select(fitted);
+    drag({303, 175}, {323, 175});
+    EXPECT_EQ(fitted->GetRect(), (CRect{200, 150, 320, 200}));
 
     CSettings::Instance().SetSnapElements(1);
     CSettings::Instance().SetSnapOffset(10);
@@ -162,6 +173,92 @@ TEST_F(CanvasTest, PicturesKeepTheirRatioAndSnappingMakesEdgesMeet) {
     // Moved so that its left edge comes within 10 pixels of the picture's right edge.
     drag({250, 40}, {187, 40});
     EXPECT_EQ(text->GetRect(), (CRect{130, 30, 230, 55}));
+}
+
+TEST(CanvasZoom, ALargeImageFitsAndEditsInImagePixelsAtEveryZoom) {
+    CSettings::Instance().SetSnapElements(0);
+    CProfile profile{"Zoomed", nullptr};
+    profile.GetDrawing()->SetWidth(4096);
+    profile.GetDrawing()->SetHeight(2048);
+    QScrollArea host;
+    auto* canvas = new CCanvasView;
+    host.setWidget(canvas);
+    host.resize(600, 400);
+    host.show();
+    canvas->ShowImage(&profile, false);
+    // Fitted, never below 25 %: scroll bars show the rest.
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 0.25);
+    EXPECT_EQ(canvas->width(), 1024 + 2 * CCanvasView::kMargin);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(host.horizontalScrollBar()->isVisible());
+
+    CDrawObj* text = canvas->Insert(202);
+    text->SetRect({100, 100, 300, 150});
+    canvas->SetZoom(0.5);
+    canvas->Select(text);
+    // The widget's point of an image pixel at 50 %.
+    auto screen = [](int x, int y) {
+        return QPoint(x / 2 + CCanvasView::kMargin, y / 2 + CCanvasView::kMargin);
+    };
+    auto drag = [canvas](QPoint from, QPoint by) {
+        QTest::mousePress(canvas, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, from + by, canvas->mapToGlobal(from + by), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(canvas, &move);
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, from + by);
+    };
+    // 30 screen pixels right and 10 down move it by twice that in the image.
+    drag(screen(200, 120), {30, 10});
+    EXPECT_EQ(text->GetRect(), (CRect{160, 120, 360, 170}));
+    // The right handle keeps its size on the screen: 4 pixels there, 8 in the image.
+    drag(screen(362, 144), {10, 0});
+    EXPECT_EQ(text->GetRect(), (CRect{160, 120, 380, 170}));
+
+    // Ctrl+wheel steps, within 25 % and 400 %.
+    auto wheel = [canvas](int delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(QPointF(20, 20), canvas->mapToGlobal(QPointF(20, 20)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(canvas, &event);
+    };
+    wheel(120, Qt::ControlModifier);
+    EXPECT_NEAR(canvas->Zoom(), 2.0 / 3, 1e-9);
+    wheel(120, Qt::NoModifier);
+    EXPECT_NEAR(canvas->Zoom(), 2.0 / 3, 1e-9);
+    for (int i = 0; i < 12; ++i) {
+        canvas->ZoomIn();
+    }
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 4.0);
+    for (int i = 0; i < 12; ++i) {
+        wheel(-120, Qt::ControlModifier);
+    }
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 0.25);
+    canvas->FitToWindow();
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 0.25);
+    // A small image is never enlarged to fit.
+    profile.GetDrawing()->SetWidth(200);
+    profile.GetDrawing()->SetHeight(100);
+    canvas->ShowImage(&profile, false);
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 1.0);
+}
+
+TEST_F(CanvasTest, ALivePictureShowsTheNewestSnapshotFetchedInTheBackground) {
+    QTemporaryDir dir;
+    QString path = dir.filePath("snap.png");
+    QImage snapshot(40, 40, QImage::Format_RGB32);
+    snapshot.fill(Qt::red);
+    ASSERT_TRUE(snapshot.save(path));
+    CDrawImageSimple* picture = m_profile.GetDrawing()->AddImageSimple();
+    picture->SetLive(true);
+    picture->SetImageFile(0, path.toStdString());
+    picture->SetRect({50, 50, 150, 150});
+    m_canvas.ShowImage(&m_profile, false);
+    auto shown = [&] { return QColor(m_canvas.grab().toImage().pixel(at(100, 100))); };
+    EXPECT_EQ(shown(), QColor(Qt::red));
+    snapshot.fill(Qt::green);
+    ASSERT_TRUE(snapshot.save(path));
+    // Showing the image fetches at once; the timer does so every 30 s after.
+    m_canvas.ShowImage(&m_profile, false);
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), QColor(Qt::green), 5000);
 }
 
 TEST_F(CanvasTest, TheContextMenuOpensOnARightClickAlone) {

@@ -657,3 +657,20 @@ TEST_F(MainWindowTest, ClosingWithNewImagesThatWereNeverSavedAsksFirst) {
 }
 
 }  // namespace
+
+TEST_F(MainWindowTest, TheViewMenuZoomsTheCanvas) {
+    auto frame = openWindow();
+    frame->Action(kNewImage)->trigger();
+    CCanvasView* canvas = frame->View()->Canvas();
+    EXPECT_EQ(frame->Action(293)->shortcut(), QKeySequence("Ctrl+0"));
+    EXPECT_EQ(frame->Action(294)->shortcut(), QKeySequence("Ctrl+1"));
+    frame->Action(291)->trigger();
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 1.5);
+    frame->Action(292)->trigger();
+    frame->Action(292)->trigger();
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 0.75);
+    frame->Action(294)->trigger();
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 1.0);
+    frame->Action(293)->trigger();
+    EXPECT_DOUBLE_EQ(canvas->Zoom(), 1.0);  // a 400 × 400 image fits the window
+}

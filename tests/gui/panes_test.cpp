@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -119,10 +120,10 @@ TEST_F(PanesTest, SizeLimitsFontSizeAndUpdate) {
     text->SetRect({10, 10, 300, 40});
     show(m_drawing->GetBackground());
     EXPECT_EQ(width->minimum(), 300);
-    EXPECT_EQ(width->maximum(), 400);
+    EXPECT_EQ(width->maximum(), 4096);
     // A larger image than the editor makes shows its real size.
-    m_drawing->SetWidth(3000);
-    m_drawing->SetHeight(2500);
+    m_drawing->SetWidth(5000);
+    m_drawing->SetHeight(4500);
     show(m_drawing->GetBackground());
     EXPECT_EQ(width->value(), m_drawing->GetWidth());
     EXPECT_EQ(find<QSpinBox>("height")->value(), m_drawing->GetHeight());
@@ -137,6 +138,10 @@ TEST_F(PanesTest, SizeLimitsFontSizeAndUpdate) {
     EXPECT_EQ(m_drawing->GetWidth(), 300);
     QTest::keyClick(width, Qt::Key_Return);
     EXPECT_EQ(m_drawing->GetWidth(), 350);
+    width->selectAll();
+    QTest::keyClicks(width, "4096");
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(m_drawing->GetWidth(), 4096);
     find<QRadioButton>("png")->click();
     EXPECT_EQ(m_drawing->GetImageFormat(), 4);
 
@@ -226,3 +231,41 @@ TEST(PicturePanes, HelpOnEveryFieldOnlyWhileItIsShown) {
 }
 
 }  // namespace
+
+TEST_F(PanesTest, ThePictureFileIsFittedAndMadeLive) {
+    CSettings::Instance().SetShowTooltipHelp(1);
+    CDrawImageSimple* picture = m_drawing->AddImageSimple();
+    show(picture);
+    QCheckBox* live = find<QCheckBox>("live");
+    QComboBox* fit = find<QComboBox>("fit");
+    ASSERT_NE(live, nullptr);
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(live->text(), "Live picture (read anew for every export)");
+    EXPECT_FALSE(live->toolTip().isEmpty());
+    EXPECT_FALSE(fit->toolTip().isEmpty());
+    EXPECT_EQ(fit->itemText(1), "Fit whole picture");
+    // The age, leaving out and certificate count only for a live picture.
+    EXPECT_FALSE(find<QSpinBox>("maxAge")->isEnabled());
+    QTest::mouseClick(live, Qt::LeftButton);
+    EXPECT_TRUE(picture->IsLive());
+    QSpinBox* maxAge = find<QSpinBox>("maxAge");
+    EXPECT_TRUE(maxAge->isEnabled());
+    EXPECT_EQ(maxAge->value(), 600);
+    maxAge->setValue(120);
+    EXPECT_EQ(picture->GetMaxAge(), 120);
+    QTest::mouseClick(find<QCheckBox>("optional"), Qt::LeftButton);
+    EXPECT_TRUE(picture->IsOptional());
+    fit->setCurrentIndex(2);
+    EXPECT_EQ(picture->GetFit(), PictureFit::Fill);
+    QLineEdit* caFile = find<QLineEdit>("caFile");
+    caFile->setText("cam.pem");
+    emit caFile->editingFinished();
+    EXPECT_EQ(picture->GetCaFile(), "cam.pem");
+    // Another element, and back: the pane shows each one's own settings.
+    show(m_drawing->AddImageSimple());
+    EXPECT_FALSE(find<QCheckBox>("live")->isChecked());
+    EXPECT_EQ(find<QComboBox>("fit")->currentIndex(), 0);
+    show(picture);
+    EXPECT_TRUE(find<QCheckBox>("live")->isChecked());
+    EXPECT_EQ(find<QSpinBox>("maxAge")->value(), 120);
+}

@@ -16,7 +16,7 @@ for file in bin/skyvane share/applications/skyvane.desktop \
     share/icons/hicolor/16x16/apps/skyvane.png share/icons/hicolor/256x256/apps/skyvane.png \
     share/man/man1/skyvane.1.gz share/doc/skyvane/copyright share/doc/skyvane/changelog.gz \
     share/doc/skyvane/examples/currdat.lst share/doc/skyvane/examples/data.xml \
-    share/doc/skyvane/examples/logo.png \
+    share/doc/skyvane/examples/logo.png share/doc/skyvane/examples/webcam.xml \
     share/skyvane/help/en/index.html share/skyvane/help/de/index.html share/skyvane/help/fr/index.html \
     share/skyvane/help/en/sources.html share/skyvane/help/de/sources.html share/skyvane/help/fr/sources.html \
     share/skyvane/help/screenshots/en/main-window.png \

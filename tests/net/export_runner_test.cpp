@@ -2,6 +2,7 @@
 #include <stdlib.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -296,3 +297,31 @@ TEST_F(ExportRunnerTest, TheWebAddressMustServeTheImageJustUploaded) {
 }
 
 }  // namespace
+
+TEST_F(ExportRunnerTest, EachExportPublishesItsOwnCameraSnapshotAndNeverAFrozenOne) {
+    std::string snapshot = m_dir.filePath("snap.png").toStdString();
+    CDrawImageSimple* camera = m_profile.GetDrawing()->AddImageSimple();
+    camera->SetLive(true);
+    camera->SetImageFile(0, snapshot);
+    camera->SetRect({0, 0, 400, 400});
+    std::string error;
+    for (QColor colour : {QColor(Qt::red), QColor(Qt::blue)}) {
+        QImage picture(32, 32, QImage::Format_RGB32);
+        picture.fill(colour);
+        ASSERT_TRUE(picture.save(QString::fromStdString(snapshot)));
+        ASSERT_EQ(run(&error), (std::vector<quintptr>{180, 181, 629, 323, kOk})) << error;
+        QImage published(QString::fromStdString(m_ftp.Root() + "/image.jpg"));
+        QColor centre = published.pixelColor(200, 200);
+        EXPECT_LT(std::abs(centre.red() - colour.red()) + std::abs(centre.blue() - colour.blue()),
+                  24);
+    }
+    std::filesystem::remove(m_ftp.Root() + "/image.jpg");
+    std::filesystem::last_write_time(
+        snapshot, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(45));
+    unsigned step = 0;
+    EXPECT_EQ(run(&error, &step), (std::vector<quintptr>{180, 181, 629, 160}));
+    EXPECT_EQ(step, 629u);
+    EXPECT_EQ(error, "The camera picture " + snapshot +
+                         " is 45 minutes old; the image was not published.");
+    EXPECT_FALSE(std::filesystem::exists(m_ftp.Root() + "/image.jpg"));
+}

@@ -212,6 +212,8 @@ TEST_F(ProfilesFileTest, AListOfTheWindowsProgramSavesByteForByte) {
         "fontname=\"Arial\" fontsize=\"12\" fontbold=\"false\" fontitalic=\"false\" "
         "fontunderline=\"false\" horizontalalignment=\"1\" verticalalignment=\"1\" "
         "padding=\"3\" />\r\n"
+        "\t\t\t<imagesimple imagefile=\"\" left=\"10\" top=\"10\" bottom=\"60\" right=\"60\" "
+        "bkcolor=\"-16777216\" borderwidth=\"0\" bordercolor=\"0\" />\r\n"
         "\t\t</drawing>\r\n"
         "\t</profile>\r\n"
         "</profiles>\r\n";

@@ -104,6 +104,15 @@ int main(int argc, char** argv) {
             ok = save(&frame, folder + "/editor-" + tag + ".png", 200) && ok;
         }
     }
+    // The canvas zoomed in, the picture file selected.
+    for (const auto& element : drawing->Elements()) {
+        if (QString(element->Tag()) == "imagesimple") {
+            canvas->Select(element.get());
+        }
+    }
+    canvas->SetZoom(2.0);
+    ok = save(&frame, folder + "/editor-zoomed.png", 200) && ok;
+    canvas->FitToWindow();
     canvas->Select(drawing->Elements()[1].get());
     auto* colour = frame.View()->Properties()->findChild<CColorButton*>("bkColour");
     colour->click();

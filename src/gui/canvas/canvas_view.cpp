@@ -5,6 +5,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <cmath>
 
 #include "base/app_message.h"
 #include "base/lang_string.h"
@@ -49,7 +52,7 @@ Qt::CursorShape cursorOf(int handle) {
 
 }  // namespace
 
-CCanvasView::CCanvasView(QWidget* parent) : QWidget(parent) {
+CCanvasView::CCanvasView(QWidget* parent) : QWidget(parent), m_liveRefresh(this) {
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -72,9 +75,10 @@ void CCanvasView::ShowImage(CProfile* profile, bool readOnly) {
     m_tracking = false;
     m_selected = nullptr;
     m_tracker.reset();
+    m_liveRefresh.Show(m_drawing);
     if (m_drawing != nullptr) {
         m_drawing->SetView(this);
-        resize(m_drawing->GetWidth() + 2 * kMargin, m_drawing->GetHeight() + 2 * kMargin);
+        ApplyZoom();
         Select(m_drawing->GetBackground(), true);
     } else {
         resize(0, 0);
@@ -83,8 +87,66 @@ void CCanvasView::ShowImage(CProfile* profile, bool readOnly) {
     update();
 }
 
-bool CCanvasView::IsPicture(const CDrawObj* element) const {
-    return dynamic_cast<const CDrawImage*>(element) != nullptr;
+void CCanvasView::SetZoom(double zoom) {
+    m_fitting = false;
+    m_zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    ApplyZoom();
+}
+
+void CCanvasView::FitToWindow() {
+    m_fitting = true;
+    ApplyZoom();
+}
+
+void CCanvasView::ApplyZoom() {
+    QWidget* viewport = parentWidget();
+    if (viewport != nullptr && m_fitting && m_drawing != nullptr) {
+        // Watched from now on, so that the fitted zoom follows the window's size.
+        viewport->removeEventFilter(this);
+        viewport->installEventFilter(this);
+        QSize room = viewport->size() - QSize(2 * kMargin, 2 * kMargin);
+        m_zoom = FitZoom(QSize(m_drawing->GetWidth(), m_drawing->GetHeight()), room);
+    }
+    if (m_drawing != nullptr) {
+        resize(int(std::ceil(m_drawing->GetWidth() * m_zoom)) + 2 * kMargin,
+               int(std::ceil(m_drawing->GetHeight() * m_zoom)) + 2 * kMargin);
+    }
+    if (!m_tracking) {
+        MakeTracker();
+        ShowSelected();
+    }
+    update();
+    emit zoomChanged(m_zoom);
+}
+
+QPoint CCanvasView::ToImage(const QPointF& at) const {
+    return QPoint(int(std::floor((at.x() - kMargin) / m_zoom)),
+                  int(std::floor((at.y() - kMargin) / m_zoom)));
+}
+
+bool CCanvasView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize && m_fitting) {
+        ApplyZoom();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CCanvasView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();  // the scroll area scrolls
+        return;
+    }
+    if (event->angleDelta().y() > 0) {
+        ZoomIn();
+    } else if (event->angleDelta().y() < 0) {
+        ZoomOut();
+    }
+    event->accept();
+}
+
+bool CCanvasView::KeepsAspectRatio(const CDrawObj* element) const {
+    auto* picture = dynamic_cast<const CDrawImage*>(element);
+    return picture != nullptr && picture->KeepsAspectRatio();
 }
 
 int CCanvasView::StackIndex(const CDrawObj* element) const {
@@ -105,9 +167,12 @@ void CCanvasView::MakeTracker() {
     }
     CSettings& settings = CSettings::Instance();
     bool snap = settings.GetSnapElements() != 0;
+    // Handles keep their size on the screen, whatever the zoom.
+    int handleSize = std::max(1, int(std::ceil(kHandleSize / m_zoom)));
     if (dynamic_cast<CDrawLine*>(m_selected) != nullptr) {
         m_tracker = std::make_unique<CLineTracker>(
             m_selected->GetRect(), CRectTracker::kResizeOutside, snap, m_drawing, m_selected);
+        m_tracker->SetHandleSize(handleSize);
         return;
     }
     unsigned style = CRectTracker::kResizeOutside;
@@ -116,6 +181,7 @@ void CCanvasView::MakeTracker() {
     }
     m_tracker =
         std::make_unique<CRectTracker>(m_selected->GetRect(), style, snap, m_drawing, m_selected);
+    m_tracker->SetHandleSize(handleSize);
 }
 
 void CCanvasView::Select(CDrawObj* element, bool keepTab) {
@@ -124,17 +190,21 @@ void CCanvasView::Select(CDrawObj* element, bool keepTab) {
     }
     m_selected = element != nullptr ? element : m_drawing->GetBackground();
     MakeTracker();
-    // In a host smaller than the image, the selected element comes into view.
+    ShowSelected();
+    update();
+    emit selectionChanged(m_selected, keepTab);
+}
+
+void CCanvasView::ShowSelected() {
     QWidget* viewport = parentWidget();
     if (auto* host =
             viewport != nullptr ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
         host != nullptr && m_tracker) {
         CRect r = m_tracker->Rect().Normalized();
-        host->ensureVisible(kMargin + (r.left + r.right) / 2, kMargin + (r.top + r.bottom) / 2,
-                            r.Width() / 2 + 10, r.Height() / 2 + 10);
+        host->ensureVisible(kMargin + int((r.left + r.right) / 2 * m_zoom),
+                            kMargin + int((r.top + r.bottom) / 2 * m_zoom),
+                            int(r.Width() / 2 * m_zoom) + 10, int(r.Height() / 2 * m_zoom) + 10);
     }
-    update();
-    emit selectionChanged(m_selected, keepTab);
 }
 
 void CCanvasView::Deselect() {
@@ -278,6 +348,9 @@ void CCanvasView::paintEvent(QPaintEvent*) {
     if (m_drawing != nullptr) {
         QPainter painter(&buffer);
         painter.translate(kMargin, kMargin);
+        // The one place the zoom enters the picture: everything below is in image pixels.
+        painter.scale(m_zoom, m_zoom);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, m_zoom < 1);
         QRect image(0, 0, m_drawing->GetWidth(), m_drawing->GetHeight());
         painter.setClipRect(image);
         CPainterCanvas canvas(painter, image.width(), image.height());
@@ -293,13 +366,15 @@ void CCanvasView::paintEvent(QPaintEvent*) {
                 painter.save();
                 painter.setClipping(false);  // handles may lie in the margin
                 if (m_tracker->IsDotted()) {
-                    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+                    painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
                     painter.setBrush(Qt::NoBrush);
                     painter.drawRect(toQRect(rect.Normalized()));
                 }
                 for (int handle = kTopLeft; handle <= kLeft; ++handle) {
                     if (mask & (1u << handle)) {
-                        painter.fillRect(toQRect(HandleSquare(rect, handle)), Qt::black);
+                        painter.fillRect(
+                            toQRect(HandleSquare(rect, handle, m_tracker->GetHandleSize())),
+                            Qt::black);
                     }
                 }
                 painter.restore();
@@ -309,7 +384,7 @@ void CCanvasView::paintEvent(QPaintEvent*) {
         if (m_tracking) {
             // The rubber band while dragging.
             painter.setClipping(false);
-            painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+            painter.setPen(QPen(Qt::gray, 0, Qt::DashLine));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(toQRect(m_tracker->Rect().Normalized()));
         }
@@ -329,7 +404,7 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
         }
         return;
     }
-    QPoint p = event->position().toPoint() - QPoint(kMargin, kMargin);
+    QPoint p = ToImage(event->position());
     CDrawObj* hit = m_drawing->FindElementAt(p.x(), p.y());
     int handle = m_tracker ? m_tracker->HitTest(p.x(), p.y()) : kNoHandle;
     if (m_tracker && handle == kNoHandle) {
@@ -365,12 +440,12 @@ void CCanvasView::mousePressEvent(QMouseEvent* event) {
     m_trackHandle = handle;
     m_trackStart = p;
     m_trackStartRect = m_tracker->Rect();
-    m_tracker->SetKeepAspect(IsPicture(m_selected) ? AspectRatio(m_trackStartRect) : 0);
+    m_tracker->SetKeepAspect(KeepsAspectRatio(m_selected) ? AspectRatio(m_trackStartRect) : 0);
     grabMouse();
 }
 
 void CCanvasView::mouseMoveEvent(QMouseEvent* event) {
-    QPoint p = event->position().toPoint() - QPoint(kMargin, kMargin);
+    QPoint p = ToImage(event->position());
     if (!m_tracking) {
         UpdateCursor(p);
         return;

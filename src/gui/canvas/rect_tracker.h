@@ -19,9 +19,13 @@ class CRectTracker {
 
     // The handles shown, one bit per handle number.
     virtual unsigned GetHandleMask() const { return RectHandleMask(m_rect, GetHandleSize()); }
-    int GetHandleSize() const { return kHandleSize; }
+    int GetHandleSize() const { return m_handleSize; }
+    // The handle size in image pixels, so that a zoomed canvas keeps handles of one size.
+    void SetHandleSize(int size) { m_handleSize = size; }
     // The handle at the point, kInside inside, kNoHandle elsewhere.
-    virtual int HitTest(int x, int y) const { return HandleAt(m_rect, GetHandleMask(), x, y); }
+    virtual int HitTest(int x, int y) const {
+        return HandleAt(m_rect, GetHandleMask(), x, y, m_handleSize);
+    }
 
     // Keeps width and height at ratio while resizing (pictures); 0 keeps nothing.
     void SetKeepAspect(double ratio) { m_ratio = ratio; }
@@ -39,6 +43,7 @@ class CRectTracker {
     const CDrawing* m_drawing;
     const CDrawObj* m_element;
     double m_ratio = 0;
+    int m_handleSize = kHandleSize;
 };
 
 class CLineTracker : public CRectTracker {
@@ -46,5 +51,5 @@ class CLineTracker : public CRectTracker {
     using CRectTracker::CRectTracker;
     unsigned GetHandleMask() const override { return LineHandleMask(Rect()); }
     // kTopLeft for the start, kBottomRight for the end, wherever they lie.
-    int HitTest(int x, int y) const override { return LineHandleAt(Rect(), x, y); }
+    int HitTest(int x, int y) const override { return LineHandleAt(Rect(), x, y, GetHandleSize()); }
 };

@@ -63,7 +63,7 @@ void CLayoutCheckDialog::Choose(int row) {
     QImage image;
     {
         CScopedPreviewState scope(finding.state);
-        image = RenderDrawing(*m_drawing);
+        image = RenderOnImage(*m_drawing, [this](CCanvas& canvas) { m_drawing->Draw(canvas, 0); });
     }
     QPainter painter(&image);
     painter.setPen(QPen(Qt::red, 2, Qt::DashLine));

@@ -42,6 +42,7 @@ struct MenuSpec {
 const MenuSpec kMenus[] = {
     {410, {249, 250, 57603, 246, 0, 273, 253}},
     {420, {421, 422}},
+    {290, {291, 292, 0, 293, 294}},
     {411, {238, 221, 0, 282}},
     {412, {231, 0, 232, 260, 262, 0, 313, 314, 315, 0, 202, 203, 281}},
     {413, {222}},
@@ -161,6 +162,15 @@ void CMainFrame::BuildMenus() {
     }
     tools->addSeparator();
     tools->addAction(Action(193));
+    Action(291)->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
+    Action(292)->setShortcut(QKeySequence::ZoomOut);
+    Action(293)->setShortcut(QKeySequence("Ctrl+0"));
+    Action(294)->setShortcut(QKeySequence("Ctrl+1"));
+    CCanvasView* canvas = m_view->Canvas();
+    connect(Action(291), &QAction::triggered, canvas, &CCanvasView::ZoomIn);
+    connect(Action(292), &QAction::triggered, canvas, &CCanvasView::ZoomOut);
+    connect(Action(293), &QAction::triggered, canvas, &CCanvasView::FitToWindow);
+    connect(Action(294), &QAction::triggered, canvas, [canvas] { canvas->SetZoom(1.0); });
     Action(421)->setShortcut(QKeySequence::Undo);
     Action(422)->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
     Action(421)->setEnabled(false);

@@ -60,10 +60,9 @@ void CBackgroundProperties::ShowObject(CDrawObj* background, CProfile* profile, 
                                            : QString());
     if (drawing != nullptr) {
         // A larger image from a list written elsewhere shows its real size, not the limit.
-        m_ui->width->setRange(drawing->GetMinWidth(),
-                              std::max(kMaxImageWidth, drawing->GetWidth()));
+        m_ui->width->setRange(drawing->GetMinWidth(), std::max(kMaxImageSide, drawing->GetWidth()));
         m_ui->height->setRange(drawing->GetMinHeight(),
-                               std::max(kMaxImageHeight, drawing->GetHeight()));
+                               std::max(kMaxImageSide, drawing->GetHeight()));
         m_ui->width->setValue(drawing->GetWidth());
         m_ui->height->setValue(drawing->GetHeight());
         m_ui->jpeg->setChecked(drawing->GetImageFormat() == 3);

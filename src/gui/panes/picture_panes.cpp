@@ -7,6 +7,7 @@
 #include "drawing/picture.h"
 #include "gui/widgets/captions.h"
 #include "gui/widgets/file_dialog.h"
+#include "ui_live_picture_settings.h"
 #include "ui_picture_slot_row.h"
 
 CPictureSlotRow::CPictureSlotRow(int builtinId, QWidget* parent)
@@ -99,7 +100,75 @@ void CPictureSlotsPane::ShowObject(CDrawObj* element, bool readOnly) {
 }
 
 CImageSimpleProperties::CImageSimpleProperties(QWidget* parent)
-    : CPictureSlotsPane({{0, 1193, 304, 1072, 1071}}, true, parent) {}
+    : CPictureSlotsPane({{0, 1193, 304, 1072, 1071}}, true, parent),
+      m_live(std::make_unique<Ui::CLivePictureSettings>()) {
+    auto* settings = new QWidget(this);
+    m_live->setupUi(settings);
+    // Into the picture's group, below its path.
+    Row(0)->parentWidget()->layout()->addWidget(settings);
+    for (unsigned id : {1296u, 1297u, 1298u}) {
+        m_live->fit->addItem(Caption(id));
+    }
+    ApplyCaptions(settings);
+    auto picture = [this] { return dynamic_cast<CDrawImageSimple*>(m_element); };
+    connect(m_live->fit, &QComboBox::currentIndexChanged, this, [this, picture](int index) {
+        if (CDrawImageSimple* image = picture()) {
+            Edit(1295, [&] {
+                image->SetFit(static_cast<PictureFit>(index));
+                image->Redraw();
+            });
+        }
+    });
+    connect(m_live->live, &QCheckBox::toggled, this, [this, picture](bool live) {
+        if (CDrawImageSimple* image = picture()) {
+            Edit(1290, [&] { image->SetLive(live); });
+        }
+        EnableLiveSettings(false);
+    });
+    connect(m_live->maxAge, &QSpinBox::valueChanged, this, [this, picture](int seconds) {
+        if (CDrawImageSimple* image = picture()) {
+            Edit(1292, [&] { image->SetMaxAge(seconds); });
+        }
+    });
+    connect(m_live->optional, &QCheckBox::toggled, this, [this, picture](bool optional) {
+        if (CDrawImageSimple* image = picture()) {
+            Edit(1293, [&] { image->SetOptional(optional); });
+        }
+    });
+    connect(m_live->caFile, &QLineEdit::editingFinished, this, [this, picture] {
+        CDrawImageSimple* image = picture();
+        std::string path = m_live->caFile->text().trimmed().toStdString();
+        if (image != nullptr && image->GetCaFile() != path) {
+            Edit(1300, [&] { image->SetCaFile(path); });
+        }
+    });
+}
+
+CImageSimpleProperties::~CImageSimpleProperties() = default;
+
+void CImageSimpleProperties::ShowObject(CDrawObj* element, bool readOnly) {
+    CPictureSlotsPane::ShowObject(element, readOnly);
+    m_filling = true;
+    if (auto* image = dynamic_cast<CDrawImageSimple*>(element)) {
+        m_live->fit->setCurrentIndex(static_cast<int>(image->GetFit()));
+        m_live->live->setChecked(image->IsLive());
+        m_live->maxAge->setValue(image->GetMaxAge());
+        m_live->optional->setChecked(image->IsOptional());
+        m_live->caFile->setText(QString::fromStdString(image->GetCaFile()));
+    }
+    m_filling = false;
+    EnableLiveSettings(readOnly);
+}
+
+void CImageSimpleProperties::EnableLiveSettings(bool readOnly) {
+    bool live = m_live->live->isChecked() && !readOnly;
+    m_live->fit->setEnabled(!readOnly);
+    m_live->live->setEnabled(!readOnly);
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_live->maxAge, m_live->optional, m_live->caFile}) {
+        control->setEnabled(live);
+    }
+}
 
 CImageWeatherProperties::CImageWeatherProperties(QWidget* parent)
     : CPictureSlotsPane(

@@ -9,7 +9,8 @@
 
 namespace Ui {
 class CPictureSlotRow;
-}
+class CLivePictureSettings;
+}  // namespace Ui
 
 // One slot: preview, path and "...".
 class CPictureSlotRow : public QWidget {
@@ -52,7 +53,7 @@ class CPictureSlotsPane : public CPane {
     // and resets the aspect ratio); otherwise only a changed path is.
     CPictureSlotsPane(const std::vector<PictureSlotSpec>& pictureSlots, bool always,
                       QWidget* parent = nullptr);
-    void ShowObject(CDrawObj* element, bool readOnly);
+    virtual void ShowObject(CDrawObj* element, bool readOnly);
     CPictureSlotRow* Row(size_t position) const { return m_rows.at(position); }
 
   private:
@@ -61,10 +62,19 @@ class CPictureSlotsPane : public CPane {
     bool m_always;
 };
 
+// The picture file's pane: the file, how it fits the element, and whether it is live.
 class CImageSimpleProperties : public CPictureSlotsPane {
     Q_OBJECT
   public:
     explicit CImageSimpleProperties(QWidget* parent = nullptr);
+    ~CImageSimpleProperties() override;
+    void ShowObject(CDrawObj* element, bool readOnly) override;
+
+  private:
+    // Only a live picture has an age, may be left out and may name a certificate.
+    void EnableLiveSettings(bool readOnly);
+
+    std::unique_ptr<Ui::CLivePictureSettings> m_live;
 };
 
 class CImageWeatherProperties : public CPictureSlotsPane {

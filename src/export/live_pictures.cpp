@@ -1,0 +1,199 @@
+#include "export/live_pictures.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <stdexcept>
+
+#include "base/clock.h"
+#include "base/lang_string.h"
+#include "base/string_ids.h"
+#include "drawing/painter_canvas.h"
+#include "drawing/picture.h"
+#include "net/camera_fetch.h"
+
+namespace {
+
+std::string shownSource(const LivePictureSource& source) {
+    return IsWebAddress(source.source) ? AddressWithoutPassword(source.source) : source.source;
+}
+
+[[noreturn]] void fail(unsigned textId, const LivePictureSource& source,
+                       const std::string& detail = "") {
+    throw std::runtime_error(LangString(textId, {shownSource(source), detail}));
+}
+
+void checkAge(const LivePictureSource& source, std::int64_t modified) {
+    if (source.maxAge <= 0 || modified < 0) {
+        return;
+    }
+    // A time stamp ahead of the clock is a clock's fault, not a frozen camera.
+    std::int64_t age = Clock::NowSeconds() - modified;
+    if (age > source.maxAge) {
+        fail(kTextLivePictureStale, source, AgeText(age));
+    }
+}
+
+LivePictureBytes readFile(const LivePictureSource& source) {
+    QString path = QString::fromStdString(source.source);
+    QFileInfo info(path);
+    if (!info.exists()) {
+        fail(kTextLivePictureUnreadable, source, LangString(kTextNoSuchFile));
+    }
+    if (info.size() > kMaxCameraBytes) {
+        fail(kTextLivePictureUnreadable, source,
+             LangString(kTextCameraPictureTooLarge, {std::to_string(kMaxCameraBytes >> 20)}));
+    }
+    // The time before the content: a file rewritten in between is then judged older, not newer.
+    checkAge(source, info.lastModified().toSecsSinceEpoch());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(kTextLivePictureUnreadable, source, file.errorString().toStdString());
+    }
+    QByteArray data = file.read(kMaxCameraBytes + 1);
+    if (data.size() > kMaxCameraBytes) {
+        fail(kTextLivePictureUnreadable, source,
+             LangString(kTextCameraPictureTooLarge, {std::to_string(kMaxCameraBytes >> 20)}));
+    }
+    return {data.toStdString(), ""};
+}
+
+// A reader over the bytes that trusts their content, not a name, bounded in memory.
+void setUpReader(QImageReader& reader) {
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
+    // Smooth resampling and exact colour conversion in the JPEG decoder.
+    reader.setQuality(100);
+}
+
+bool tooManyPixels(QSize size) {
+    return static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels;
+}
+
+}  // namespace
+
+std::string AgeText(std::int64_t seconds) {
+    struct Unit {
+        std::int64_t seconds;
+        unsigned one;
+        unsigned many;
+    };
+    // The largest unit of which there are at least two, so "90 minutes" rather than "1 hour".
+    static const Unit units[] = {{86400, kTextOneDay, kTextDays},
+                                 {3600, kTextOneHour, kTextHours},
+                                 {60, kTextOneMinute, kTextMinutes}};
+    for (const Unit& unit : units) {
+        if (seconds >= 2 * unit.seconds) {
+            return LangString(unit.many, {std::to_string(seconds / unit.seconds)});
+        }
+    }
+    return seconds == 1 ? LangString(kTextOneSecond)
+                        : LangString(kTextSeconds, {std::to_string(seconds)});
+}
+
+LivePictureBytes ReadLivePicture(const LivePictureSource& source, const StopCheck& stop,
+                                 int seconds) {
+    if (source.source.empty()) {
+        fail(kTextLivePictureUnreadable, source, LangString(kTextNoSuchFile));
+    }
+    if (!IsWebAddress(source.source)) {
+        return readFile(source);
+    }
+    try {
+        CameraReply reply = FetchCameraPicture(source.source, source.caFile, seconds, stop);
+        checkAge(source, reply.modified);
+        return {std::move(reply.body), std::move(reply.contentType)};
+    } catch (const CCameraFetchError& error) {
+        switch (error.GetKind()) {
+            case CCameraFetchError::Kind::TimedOut:
+                fail(kTextLivePictureTimedOut, source, std::to_string(seconds));
+            case CCameraFetchError::Kind::Refused:
+                fail(kTextLivePictureRefused, source, error.what());
+            default:
+                fail(kTextLivePictureUnreadable, source, error.what());
+        }
+    }
+}
+
+LiveSnapshot DecodeLivePicture(const LivePictureBytes& bytes, const LivePictureSource& source) {
+    QByteArray data = QByteArray::fromRawData(bytes.data.data(), qsizetype(bytes.data.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    setUpReader(reader);
+    QSize size = reader.size();
+    auto notAPicture = [&] {
+        std::string what = !bytes.contentType.empty()
+                               ? LangString(kTextCameraSent, {bytes.contentType})
+                               : LangString(kTextNoPictureFormat);
+        fail(kTextLivePictureNotAPicture, source, what);
+    };
+    if (!size.isValid()) {
+        notAPicture();
+    }
+    if (tooManyPixels(size)) {
+        fail(kTextLivePictureNotAPicture, source,
+             LangString(kTextTooManyPixels, {std::to_string(kMaxPicturePixels / 1'000'000)}));
+    }
+    if (source.area.isEmpty()) {
+        return {};
+    }
+    PicturePlacement place = PlacePicture(size, source.area, source.fit);
+    if (place.source != QRect(QPoint(0, 0), size)) {
+        reader.setClipRect(place.source);
+    }
+    reader.setScaledSize(place.target.size());
+    QImage picture = reader.read();
+    if (picture.isNull()) {
+        notAPicture();
+    }
+    if (picture.size() != place.target.size()) {
+        picture =
+            picture.scaled(place.target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (picture.hasAlphaChannel() && source.background != kNoColour) {
+        QImage opaque(picture.size(), QImage::Format_RGB32);
+        opaque.fill(toQColor(source.background));
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, picture);
+        painter.end();
+        picture = opaque;
+    }
+    return {PictureForDrawing(std::move(picture)), place.target.topLeft()};
+}
+
+QImage DecodePictureWithin(const std::string& bytes, QSize bound) {
+    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    setUpReader(reader);
+    QSize size = reader.size();
+    if (!size.isValid() || tooManyPixels(size)) {
+        return {};
+    }
+    if (size.width() > bound.width() || size.height() > bound.height()) {
+        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio));
+    }
+    return PictureForDrawing(reader.read());
+}
+
+CLiveSnapshots FetchLivePictures(const CDrawing& drawing, const StopCheck& stop, int seconds) {
+    CLiveSnapshots snapshots;
+    for (const LivePictureSource& source : drawing.LivePictures()) {
+        try {
+            LivePictureBytes bytes = ReadLivePicture(source, stop, seconds);
+            snapshots.Add(source.element, DecodeLivePicture(bytes, source));
+        } catch (const std::runtime_error&) {
+            if (!source.optional || (stop && stop())) {
+                throw;
+            }
+            snapshots.Add(source.element, LiveSnapshot{});
+        }
+    }
+    return snapshots;
+}
