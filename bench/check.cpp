@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 
 #include "base/settings.h"
+#include "examples_main.h"
 #include "export/layout_check.h"
-#include "scratch_home.h"
 #include "support/example_drawings.h"
 #include "weather/weather_data.h"
 
@@ -34,15 +34,5 @@ BENCHMARK(BM_CheckExamples)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    QTemporaryDir home;
-    useScratchHome(home);
-    CSettings::Instance().SetWeatherFilePath(kExamplesDir + "/currdat.lst");
-    CSettings::Instance().SetLangID(1033);
-    CWeatherData::Instance().Reload();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOnExamples(argc, argv);
 }

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 
 #include "base/settings.h"
+#include "examples_main.h"
 #include "export/image_codecs.h"
 #include "export/image_file.h"
-#include "scratch_home.h"
 #include "support/example_drawings.h"
 #include "weather/weather_data.h"
 
@@ -60,16 +60,5 @@ BENCHMARK(BM_EncodeOnly)->Apply(examplesAndFormats)->Unit(benchmark::kMicrosecon
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    // Scratch settings and data folders that name the example weather file.
-    QTemporaryDir home;
-    useScratchHome(home);
-    CSettings::Instance().SetWeatherFilePath(kExamplesDir + "/currdat.lst");
-    CSettings::Instance().SetLangID(1033);
-    CWeatherData::Instance().Reload();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOnExamples(argc, argv);
 }

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "base/settings.h"
+#include "examples_main.h"
 #include "export/image_file.h"
-#include "scratch_home.h"
 #include "support/example_drawings.h"
 #include "weather/weather_data.h"
 
@@ -169,15 +169,5 @@ BENCHMARK(BM_Export4096)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteratio
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    QTemporaryDir home;
-    useScratchHome(home);
-    CSettings::Instance().SetWeatherFilePath(kExamplesDir + "/currdat.lst");
-    CSettings::Instance().SetLangID(1033);
-    CWeatherData::Instance().Reload();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOnExamples(argc, argv);
 }
