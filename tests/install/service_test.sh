@@ -76,7 +76,9 @@ start 6 starttls /usr/bin/python3 "$servers/smtp_server.py" "$scratch/mail/start
 start 7 smtps /usr/bin/python3 "$servers/smtp_server.py" "$scratch/mail/smtps" --user station --password secret \
     --tls "$tls/server.pem" "$tls/server.key"
 echo '{"profiles": {"Modem": "ttyUSB0"}, "active": {}}' > "$scratch/nmcli.json"
-FAKE_NMCLI_STATE=$scratch/nmcli.json start 8 bus /usr/bin/python3 "$servers/nmcli_relay/nmcli" --serve /home/bus/nmcli
+# The services' nmcli, outside the /tmp their private /tmp hides, wherever the checkout lies.
+cp -r "$servers/nmcli_relay" /home/bus/relay
+FAKE_NMCLI_STATE=$scratch/nmcli.json start 8 bus /usr/bin/python3 /home/bus/relay/nmcli --serve /home/bus/nmcli
 for _ in $(seq 1 100); do
     ready=1
     for name in plain explicit implicit starttls smtps bus; do
@@ -138,7 +140,7 @@ run_unit() {  # run_unit UNIT HOME: starts it, waits for six results, stops it a
     local unit=$1 home=$2 log=$scratch/$1.log
     mkdir -p "$units/$unit.d"
     printf '[Service]\nEnvironment=PATH=%s:/usr/bin:/bin SSL_CERT_FILE=%s NMCLI_RELAY_SOCKET=%s\nStandardOutput=file:%s\nStandardError=inherit\n' \
-        "$servers/nmcli_relay" "$tls/ca.pem" /home/bus/nmcli "$log" > "$units/$unit.d/test.conf"
+        /home/bus/relay "$tls/ca.pem" /home/bus/nmcli "$log" > "$units/$unit.d/test.conf"
     systemctl --user daemon-reload
     rm -f "$scratch"/ftp/htdocs/*
     systemctl --user start "$unit" || systemctl --user status "$unit" --no-pager -l | tail -n 5
