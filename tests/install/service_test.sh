@@ -78,7 +78,7 @@ start 7 smtps /usr/bin/python3 "$servers/smtp_server.py" "$scratch/mail/smtps" -
 echo '{"profiles": {"Modem": "ttyUSB0"}, "active": {}}' > "$scratch/nmcli.json"
 # The services' nmcli, outside the /tmp their private /tmp hides, wherever the checkout lies.
 cp -r "$servers/nmcli_relay" /home/bus/relay
-FAKE_NMCLI_STATE=$scratch/nmcli.json start 8 bus /usr/bin/python3 /home/bus/relay/nmcli --serve /home/bus/nmcli
+FAKE_NMCLI_STATE=$scratch/nmcli.json start 8 bus /usr/bin/python3 "$servers/nmcli_relay/nmcli" --serve /home/bus/nmcli
 for _ in $(seq 1 100); do
     ready=1
     for name in plain explicit implicit starttls smtps bus; do
