@@ -256,7 +256,8 @@ class DavSession {
             case CURLE_OPERATION_TIMEDOUT:
                 return error(LangString(kTextCouldNotConnect) + " (" + m_where + ")");
             case CURLE_PEER_FAILED_VERIFICATION:
-                return error(UntrustedCertificateText(CertificateFailure(curl, m_errorText, m_address.host)));
+                return error(UntrustedCertificateText(
+                    CertificateFailure(curl, m_errorText, m_address.host)));
             case CURLE_SSL_CONNECT_ERROR: {
                 std::string reason =
                     m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);

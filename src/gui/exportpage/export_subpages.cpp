@@ -125,7 +125,8 @@ void CExportFtpProperties::Show(const CProfile* profile, bool readOnly) {
         m_ui->davPlainLogin->setChecked(profile != nullptr && profile->GetDavPlainLogin());
     }
     m_readOnly = readOnly;
-    for (QLineEdit* edit : {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file, m_ui->webUrl}) {
+    for (QLineEdit* edit :
+         {m_ui->server, m_ui->user, m_ui->password, m_ui->path, m_ui->file, m_ui->webUrl}) {
         edit->setEnabled(!readOnly);
     }
     m_ui->passive->setEnabled(!readOnly);
