@@ -1,6 +1,7 @@
 #include "drawing/draw_text.h"
 
 #include "drawing/font.h"
+#include "drawing/preview_state.h"
 #include "drawing/xml_attributes.h"
 
 CDrawText::CDrawText() {
@@ -80,12 +81,15 @@ void CDrawText::Draw(CCanvas& canvas, int designMode) {
 }
 
 void CDrawText::DrawString(CCanvas& canvas, int, const std::string& text) {
-    m_text = text;
+    // A preview or the layout check draws other states' texts; the element keeps its own.
+    if (CurrentPreviewState() == nullptr) {
+        m_text = text;
+    }
     DrawFrame(canvas);
     canvas.SaveState();
     canvas.SetTextForeground(m_textcolor);
     canvas.SetTextBackground(m_bkcolor);
     canvas.SelectFont(m_font);
-    canvas.DrawTextInRect(m_text, TextRect(), {m_horizontalalignment, m_verticalalignment});
+    canvas.DrawTextInRect(text, TextRect(), {m_horizontalalignment, m_verticalalignment});
     canvas.RestoreState();
 }

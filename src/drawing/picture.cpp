@@ -91,7 +91,8 @@ QImage LoadPicture(const std::string& path, int builtinId) {
 }
 
 PictureFileProblem CheckPictureFile(const std::string& path) {
-    if (path.empty()) {
+    // A camera's address is only read when an export fetches it.
+    if (path.empty() || IsWebAddress(path)) {
         return PictureFileProblem::None;
     }
     QFileInfo file(QString::fromStdString(path));

@@ -12,7 +12,7 @@ namespace {
 void checkSize(const CDrawing& drawing) {
     int width = drawing.GetWidth();
     int height = drawing.GetHeight();
-    if (width <= 0 || height <= 0 || width > 10000 || height > 10000) {
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) {
         throw std::runtime_error("The image has no valid size (" + std::to_string(width) + " x " +
                                  std::to_string(height) + ")");
     }
@@ -32,6 +32,7 @@ QImage RenderOnImage(CDrawing& drawing, const std::function<void(CCanvas&)>& dra
 }
 
 QImage RenderDrawing(CDrawing& drawing, const StopCheck& stop) {
+    // Before the fetch: a drawing of no valid size costs no camera picture.
     checkSize(drawing);
     // Fetched before the image is made: a camera that fails costs no memory for nothing.
     CLiveSnapshots live = FetchLivePictures(drawing, stop);

@@ -9,6 +9,7 @@
 #include "drawing/state_slot.h"
 #include "export/image_file.h"
 #include "export/layout_probe.h"
+#include "net/camera_fetch.h"
 
 namespace {
 
@@ -313,8 +314,6 @@ std::vector<LayoutFinding> CheckLayout(CDrawing& drawing) {
                          DescribeElement(*elements[*seen.coveredBy]));
         }
     }
-    // The elements keep the texts of the current weather, not of the last state tried.
-    RenderOnImage(drawing, [&](CCanvas& canvas) { drawing.Draw(canvas, 0); });
     return findings.Sorted();
 }
 
@@ -332,7 +331,7 @@ std::string DescribeElement(const CDrawObj& element, const std::string& shownTex
         text = textElement->GetText();
     } else if (auto* image = dynamic_cast<const CDrawImage*>(&element);
                text.empty() && image && image->ImageFileCount() > 0) {
-        text = image->GetImageFile(0);
+        text = ShownPictureSource(image->GetImageFile(0));
     }
     if (!isBlank(text)) {
         std::replace(text.begin(), text.end(), '\n', ' ');

@@ -15,16 +15,13 @@
 #include "drawing/painter_canvas.h"
 #include "drawing/picture.h"
 #include "net/camera_fetch.h"
+#include "weather/readings_age.h"
 
 namespace {
 
-std::string shownSource(const LivePictureSource& source) {
-    return IsWebAddress(source.source) ? AddressWithoutPassword(source.source) : source.source;
-}
-
 [[noreturn]] void fail(unsigned textId, const LivePictureSource& source,
                        const std::string& detail = "") {
-    throw std::runtime_error(LangString(textId, {shownSource(source), detail}));
+    throw std::runtime_error(LangString(textId, {ShownPictureSource(source.source), detail}));
 }
 
 void checkAge(const LivePictureSource& source, std::int64_t modified) {
@@ -75,25 +72,6 @@ bool tooManyPixels(QSize size) {
 }
 
 }  // namespace
-
-std::string AgeText(std::int64_t seconds) {
-    struct Unit {
-        std::int64_t seconds;
-        unsigned one;
-        unsigned many;
-    };
-    // The largest unit of which there are at least two, so "90 minutes" rather than "1 hour".
-    static const Unit units[] = {{86400, kTextOneDay, kTextDays},
-                                 {3600, kTextOneHour, kTextHours},
-                                 {60, kTextOneMinute, kTextMinutes}};
-    for (const Unit& unit : units) {
-        if (seconds >= 2 * unit.seconds) {
-            return LangString(unit.many, {std::to_string(seconds / unit.seconds)});
-        }
-    }
-    return seconds == 1 ? LangString(kTextOneSecond)
-                        : LangString(kTextSeconds, {std::to_string(seconds)});
-}
 
 LivePictureBytes ReadLivePicture(const LivePictureSource& source, const StopCheck& stop,
                                  int seconds) {

@@ -40,6 +40,3 @@ QImage DecodePictureWithin(const std::string& bytes, QSize bound);
 // unless the element is optional: then it gets a null snapshot and is left out.
 CLiveSnapshots FetchLivePictures(const CDrawing& drawing, const StopCheck& stop = {},
                                  int seconds = kLiveFetchSeconds);
-
-// "3 hours", "1 minute", "45 seconds", "2 days" in the user's language, rounded down.
-std::string AgeText(std::int64_t seconds);

@@ -8,6 +8,7 @@
 
 #include "base/lang_string.h"
 #include "base/string_ids.h"
+#include "drawing/live_picture.h"
 #include "net/tls_trust.h"
 
 namespace {
@@ -48,6 +49,10 @@ std::string AddressWithoutPassword(const std::string& address) {
     return url.toString(QUrl::RemoveUserInfo).toStdString();
 }
 
+std::string ShownPictureSource(const std::string& source) {
+    return IsWebAddress(source) ? AddressWithoutPassword(source) : source;
+}
+
 CameraReply FetchCameraPicture(const std::string& address, const std::string& caFile, int seconds,
                                const StopCheck& stop) {
     static std::once_flag initialised;
@@ -80,13 +85,7 @@ CameraReply FetchCameraPicture(const std::string& address, const std::string& ca
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &askStop);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     // Checked as publishing checks its servers; a camera's own certificate stands in for them.
-    std::string authorities = !caFile.empty() ? caFile : TrustedCertificateFile();
-    if (!authorities.empty()) {
-        curl_easy_setopt(curl, CURLOPT_CAINFO, authorities.c_str());
-    }
-    if (std::string folder = TrustedCertificateFolder(); !folder.empty() && caFile.empty()) {
-        curl_easy_setopt(curl, CURLOPT_CAPATH, folder.c_str());
-    }
+    TrustCertificates(curl, caFile);
     CURLcode result = curl_easy_perform(curl);
     std::string reason = errorText[0] != '\0' ? errorText : curl_easy_strerror(result);
     switch (result) {

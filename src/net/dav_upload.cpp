@@ -122,14 +122,15 @@ class DavSession {
         curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
         m_size = size;
         Perform("PUT", name);
-        // A digest login first sends an empty probe; a server that needs no login stores that.
+        // libcurl sends the body again after a digest login's empty probe; a server that answers
+        // before it has the whole body has not stored the image.
         curl_off_t sent = 0;
         curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
-        if (static_cast<size_t>(sent) < size) {
-            upload.done = 0;
-            Perform("PUT", name);
-        }
         curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
+        if (static_cast<size_t>(sent) < size) {
+            throw CInternetException(
+                0, LangString(kTextDavUploadShort, {std::to_string(sent), std::to_string(size)}));
+        }
     }
 
     // Renames from over to on the server, replacing what is there.

@@ -211,6 +211,8 @@ bool StationReceiver::Start(const std::string& address, std::string& error) {
         error = "the HTTP server did not start";
         return false;
     }
+    // The daemon closes its listening socket when it stops.
+    m_socket = -1;
     return true;
 }
 

@@ -28,7 +28,12 @@ std::string TrustedCertificateFolder() {
     return variable("SSL_CERT_DIR");
 }
 
-void TrustCertificates(CURL* curl) {
+void TrustCertificates(CURL* curl, const std::string& only) {
+    if (!only.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, only.c_str());
+        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+        return;
+    }
     if (std::string file = TrustedCertificateFile(); !file.empty()) {
         curl_easy_setopt(curl, CURLOPT_CAINFO, file.c_str());
     }

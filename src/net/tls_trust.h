@@ -19,8 +19,8 @@ bool AsksForTls(const std::string& reply);
 std::string UntrustedCertificateText(const std::string& reason);
 
 // Hands a libcurl handle the trusted certificate file and folder; its own checks of the chain
-// and the host name stay on.
-void TrustCertificates(CURL* curl);
+// and the host name stay on. With only, that file alone is trusted (a camera's own certificate).
+void TrustCertificates(CURL* curl, const std::string& only = {});
 
 // Why a libcurl handle's certificate check failed (CURLE_PEER_FAILED_VERIFICATION), in
 // OpenSSL's words; curl's own host name check, named by its error text, as a host name mismatch.

@@ -13,16 +13,23 @@ std::int64_t readingsAge(const std::string& stamp, std::int64_t now) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(now) - taken);
 }
 
-std::string ageText(std::int64_t seconds) {
-    std::int64_t minutes = seconds / 60;
-    if (minutes < 120) {
-        return LangString(kWordMinutes, {std::to_string(minutes)});
+std::string AgeText(std::int64_t seconds) {
+    struct Unit {
+        std::int64_t seconds;
+        unsigned one;
+        unsigned many;
+    };
+    // The largest unit of which there are at least two, so "90 minutes" rather than "1 hour".
+    static const Unit units[] = {{86400, kTextOneDay, kTextDays},
+                                 {3600, kTextOneHour, kTextHours},
+                                 {60, kTextOneMinute, kTextMinutes}};
+    for (const Unit& unit : units) {
+        if (seconds >= 2 * unit.seconds) {
+            return LangString(unit.many, {std::to_string(seconds / unit.seconds)});
+        }
     }
-    std::int64_t hours = minutes / 60;
-    if (hours < 48) {
-        return LangString(kWordHours, {std::to_string(hours)});
-    }
-    return LangString(kWordDays, {std::to_string(hours / 24)});
+    return seconds == 1 ? LangString(kTextOneSecond)
+                        : LangString(kTextSeconds, {std::to_string(seconds)});
 }
 
 std::string tooOldProblem(const std::string& stamp, std::int64_t now, int maxMinutes) {
@@ -42,5 +49,5 @@ std::string tooOldProblem(const std::string& stamp, std::int64_t now, int maxMin
     char from[64];
     std::snprintf(from, sizeof from, "%02d.%02d.%04d %02d:%02d", local.tm_mday, local.tm_mon + 1,
                   local.tm_year + 1900, local.tm_hour, local.tm_min);
-    return LangString(kTextReadingsTooOld, {ageText(age), from});
+    return LangString(kTextReadingsTooOld, {AgeText(age), from});
 }

@@ -9,9 +9,9 @@
 // instead of overflowing, a stamp from the future gives a negative age.
 std::int64_t readingsAge(const std::string& stamp, std::int64_t now);
 
-// A duration of two minutes or more as the user reads it, rounded down: minutes below two
-// hours, hours below two days, else days ("75 minutes", "2 hours", "3 days").
-std::string ageText(std::int64_t seconds);
+// A duration as the user reads it, rounded down to the largest unit of which there are two
+// ("75 minutes", "2 hours", "3 days", "45 seconds", "1 minute").
+std::string AgeText(std::int64_t seconds);
 
 // Why readings with this stamp may not be published now when the image allows maxMinutes; ""
 // when they may. 0 (or less) is no limit; readings without a time are never fresh enough.

@@ -40,11 +40,11 @@ ReceivedWeatherFile::~ReceivedWeatherFile() {
 }
 
 void ReceivedWeatherFile::KeepHistory(std::string& error) {
+    // Tried again only after the same pause when it fails, not at every post.
+    m_keptNewest = newestOf(m_history);
     if (!replaceFileAtomically(m_historyPath, m_history.Text(), NewFileAccess::Umask)) {
         error = m_historyPath + ": " + std::strerror(errno);
-        return;
     }
-    m_keptNewest = newestOf(m_history);
 }
 
 bool ReceivedWeatherFile::Write(const StationReadings& readings, std::string& error) {

@@ -50,8 +50,9 @@ std::optional<std::int64_t> utcSeconds(const std::string& text) {
         (separator != ' ' && separator != '+' && separator != 'T')) {
         return std::nullopt;
     }
-    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
-        second > 60) {
+    // sscanf takes "-5" for a two-digit field, and timegm would quietly move it into range.
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59 || second < 0 || second > 60) {
         return std::nullopt;
     }
     std::tm utc{};

@@ -341,13 +341,15 @@ void CCanvasView::SetPreviewState(const std::optional<PreviewState>& state) {
     update();
 }
 
-void CCanvasView::paintEvent(QPaintEvent*) {
-    // Painted into an image first, so the tracker and the elements never flicker.
-    QImage buffer(size(), QImage::Format_RGB32);
+void CCanvasView::paintEvent(QPaintEvent* event) {
+    // Painted into an image first, so the tracker and the elements never flicker; only the part
+    // to be repainted, which a large image at a high zoom would otherwise make a gigabyte.
+    QRect area = event->rect();
+    QImage buffer(area.size(), QImage::Format_RGB32);
     buffer.fill(palette().color(QPalette::Button));
     if (m_drawing != nullptr) {
         QPainter painter(&buffer);
-        painter.translate(kMargin, kMargin);
+        painter.translate(kMargin - area.left(), kMargin - area.top());
         // The one place the zoom enters the picture: everything below is in image pixels.
         painter.scale(m_zoom, m_zoom);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, m_zoom < 1);
@@ -389,7 +391,7 @@ void CCanvasView::paintEvent(QPaintEvent*) {
             painter.drawRect(toQRect(m_tracker->Rect().Normalized()));
         }
     }
-    QPainter(this).drawImage(0, 0, buffer);
+    QPainter(this).drawImage(area.topLeft(), buffer);
 }
 
 void CCanvasView::mousePressEvent(QMouseEvent* event) {

@@ -42,13 +42,14 @@ void CLiveRefresh::Refresh() {
     auto work = [sources = std::move(sources), bound, cancelled = m_cancelled,
                  guard = QPointer<CLiveRefresh>(this), drawing = m_drawing]() mutable {
         StopCheck stop = [cancelled] { return cancelled->load(); };
-        std::vector<std::pair<const CDrawObj*, QImage>> pictures;
+        std::vector<std::pair<LivePictureSource, QImage>> pictures;
         for (LivePictureSource& source : sources) {
             // The editor shows the newest picture there is, however old: the export judges it.
             source.maxAge = 0;
             try {
                 LivePictureBytes bytes = ReadLivePicture(source, stop);
-                pictures.emplace_back(source.element, DecodePictureWithin(bytes.data, bound));
+                QImage picture = DecodePictureWithin(bytes.data, bound);
+                pictures.emplace_back(std::move(source), std::move(picture));
             } catch (const std::runtime_error&) {
                 // The picture shown stays until a fetch succeeds.
             }
@@ -63,10 +64,15 @@ void CLiveRefresh::Refresh() {
                 if (guard->m_drawing != drawing) {
                     return;
                 }
-                for (const auto& [element, picture] : pictures) {
-                    if (drawing->Contains(element)) {
-                        static_cast<CDrawImageSimple*>(const_cast<CDrawObj*>(element))
-                            ->ShowSnapshot(picture);
+                for (const auto& [source, picture] : pictures) {
+                    // An undo may have put another element at the same address meanwhile.
+                    auto* element =
+                        drawing->Contains(source.element)
+                            ? dynamic_cast<CDrawImageSimple*>(const_cast<CDrawObj*>(source.element))
+                            : nullptr;
+                    if (element != nullptr && element->IsLive() &&
+                        element->GetImageFile(0) == source.source) {
+                        element->ShowSnapshot(picture);
                     }
                 }
             },

@@ -43,8 +43,15 @@ void CLayoutCheckDialog::Check() {
             kTextElementProblem, {DescribeElement(element, finding.isReading ? "" : finding.text),
                                   DescribeProblem(finding)})));
     }
-    // The canvas shows the element's current text again after the check drew every state.
-    m_canvas->update();
+    if (!m_findings.empty()) {
+        m_ui->findings->setCurrentRow(0);
+    } else if (m_drawing != nullptr) {
+        m_ui->rendering->setPixmap(QPixmap::fromImage(Rendering()));
+    }
+}
+
+QImage CLayoutCheckDialog::Rendering() const {
+    return RenderOnImage(*m_drawing, [this](CCanvas& canvas) { m_drawing->Draw(canvas, 0); });
 }
 
 void CLayoutCheckDialog::Choose(int row) {
@@ -52,7 +59,8 @@ void CLayoutCheckDialog::Choose(int row) {
         return;
     }
     // The image on the canvas may have changed since the check: check it again first.
-    if (m_canvas->Drawing() != m_drawing || m_drawing == nullptr) {
+    if (m_canvas->Drawing() != m_drawing || m_drawing == nullptr ||
+        m_findings[static_cast<size_t>(row)].element >= m_drawing->Elements().size()) {
         Check();
         return;
     }
@@ -63,7 +71,7 @@ void CLayoutCheckDialog::Choose(int row) {
     QImage image;
     {
         CScopedPreviewState scope(finding.state);
-        image = RenderOnImage(*m_drawing, [this](CCanvas& canvas) { m_drawing->Draw(canvas, 0); });
+        image = Rendering();
     }
     QPainter painter(&image);
     painter.setPen(QPen(Qt::red, 2, Qt::DashLine));

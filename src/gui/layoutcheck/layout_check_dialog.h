@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,8 @@ class CLayoutCheckDialog : public QDialog {
 
   private:
     void Choose(int row);
+    // The image on the canvas as exported in the preview state in force.
+    QImage Rendering() const;
 
     std::unique_ptr<Ui::CLayoutCheckDialog> m_ui;
     CCanvasView* m_canvas;
