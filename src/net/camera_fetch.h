@@ -38,8 +38,5 @@ class CCameraFetchError : public std::runtime_error {
 CameraReply FetchCameraPicture(const std::string& address, const std::string& caFile, int seconds,
                                const StopCheck& stop);
 
-// The address without a user name and password, for showing it.
-std::string AddressWithoutPassword(const std::string& address);
-
 // A picture's file path, or its web address without a password, for showing it.
 std::string ShownPictureSource(const std::string& source);
