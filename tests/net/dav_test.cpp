@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "support/dav_server.h"
 #include "support/ftp_upload.h"
+#include "support/script_server.h"
 #include "support/test_certificates.h"
 #include "support/test_files.h"
 
@@ -126,25 +127,9 @@ TEST_F(DavTest, RefusalsCarryTheStatusLineAndSayWhatToDo) {
 }
 
 // Takes the first MiB of each connection, then reads no more and never answers.
-class SilentServer {
+class SilentServer : public ScriptServer {
   public:
-    SilentServer() {
-        m_process.start("/usr/bin/python3",
-                        {QString(SKYVANE_SOURCE_DIR) + "/tests/servers/silent_server.py",
-                         QString::number(1024 * 1024)});
-        if (m_process.waitForReadyRead(20000)) {
-            m_port = m_process.readLine().trimmed().toInt();
-        }
-    }
-    ~SilentServer() {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    int Port() const { return m_port; }
-
-  private:
-    QProcess m_process;
-    int m_port = 0;
+    SilentServer() : ScriptServer("silent_server.py", {QString::number(1024 * 1024)}) {}
 };
 
 TEST(DavSilentServer, AServerThatNeverAnswersOrAStopEndsTheUploadSoon) {

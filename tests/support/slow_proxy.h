@@ -2,29 +2,11 @@
 // sends arrives a fixed delay late.
 #pragma once
 
-#include <QProcess>
+#include "support/script_server.h"
 
-class SlowLink {
+class SlowLink : public ScriptServer {
   public:
-    SlowLink(int targetPort, double delaySeconds) {
-        m_process.start("/usr/bin/python3",
-                        {QString(SKYVANE_SOURCE_DIR) + "/tests/servers/slow_proxy.py",
-                         QString::number(targetPort), QString::number(delaySeconds)});
-        if (m_process.waitForReadyRead(20000)) {
-            m_port = m_process.readLine().trimmed().toInt();
-        }
-    }
-    ~SlowLink() {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-
-    int Port() const { return m_port; }
-
-  private:
-    QProcess m_process;
-    int m_port = 0;
+    SlowLink(int targetPort, double delaySeconds)
+        : ScriptServer("slow_proxy.py",
+                       {QString::number(targetPort), QString::number(delaySeconds)}) {}
 };

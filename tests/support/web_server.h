@@ -2,38 +2,21 @@
 // folder over HTTP, or HTTPS with a certificate; "silent" makes it accept and never answer.
 #pragma once
 
-#include <QProcess>
-#include <QStringList>
 #include <string>
 
-class LocalWebServer {
-  public:
-    explicit LocalWebServer(const std::string& root, const QStringList& behaviours = {}) {
-        m_process.start("/usr/bin/python3",
-                        QStringList{QString(SKYVANE_SOURCE_DIR) + "/tests/servers/web_server.py",
-                                    QString::fromStdString(root)} +
-                            behaviours);
-        if (m_process.waitForReadyRead(20000)) {
-            m_port = m_process.readLine().trimmed().toInt();
-        }
-        m_scheme = behaviours.filter("cert=").isEmpty() ? "http" : "https";
-    }
-    ~LocalWebServer() {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
+#include "support/script_server.h"
 
-    int Port() const { return m_port; }
+class LocalWebServer : public ScriptServer {
+  public:
+    explicit LocalWebServer(const std::string& root, const QStringList& behaviours = {})
+        : ScriptServer("web_server.py", QStringList{QString::fromStdString(root)} + behaviours),
+          m_scheme(behaviours.filter("cert=").isEmpty() ? "http" : "https") {}
+
     // The address of a path below the served folder ("" for the folder itself).
     std::string Url(const std::string& path) const {
-        return m_scheme + "://127.0.0.1:" + std::to_string(m_port) + "/" + path;
+        return m_scheme + "://127.0.0.1:" + std::to_string(Port()) + "/" + path;
     }
 
   private:
-    QProcess m_process;
-    int m_port = 0;
     std::string m_scheme;
 };
