@@ -1,8 +1,5 @@
 #include "weather/readings_age.h"
 
-#include <cstdio>
-#include <ctime>
-
 #include "base/lang_string.h"
 #include "base/string_ids.h"
 #include "weather/station_readings.h"
@@ -36,9 +33,8 @@ std::string tooOldProblem(const std::string& stamp, std::int64_t now, int maxMin
     if (maxMinutes <= 0) {
         return {};
     }
-    auto taken = static_cast<std::time_t>(stampSeconds(stamp));
-    std::tm local{};
-    if (stamp.empty() || taken < 0 || localtime_r(&taken, &local) == nullptr) {
+    std::string from = formatStamp(stamp, "%d.%m.%Y %H:%M");
+    if (from.empty()) {
         return LangString(kTextReadingsWithoutTime);
     }
     std::int64_t age = readingsAge(stamp, now);
@@ -46,8 +42,5 @@ std::string tooOldProblem(const std::string& stamp, std::int64_t now, int maxMin
     if (age / 60 <= maxMinutes) {
         return {};
     }
-    char from[64];
-    std::snprintf(from, sizeof from, "%02d.%02d.%04d %02d:%02d", local.tm_mday, local.tm_mon + 1,
-                  local.tm_year + 1900, local.tm_hour, local.tm_min);
     return LangString(kTextReadingsTooOld, {AgeText(age), from});
 }

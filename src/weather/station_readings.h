@@ -15,6 +15,10 @@ constexpr std::int64_t kStampOffset = 2208988784;
 // overflowing.
 std::int64_t stampSeconds(const std::string& stamp);
 
+// The stamp's local date or time in pattern (%d %m %Y %y %H %I %M %S %p, whatever the C locale);
+// empty without a time before 1970 or past what the calendar can hold.
+std::string formatStamp(const std::string& stamp, const char* pattern);
+
 // A missing reading stays missing: nothing is invented for it.
 struct StationReadings {
     std::optional<std::int64_t> time;         // seconds since 1970, UTC

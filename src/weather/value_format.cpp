@@ -114,6 +114,9 @@ std::string formatTime(const std::tm& t, const char* pattern) {
             case 'M':
                 appendNumber(out, t.tm_min, 2);
                 break;
+            case 'S':
+                appendNumber(out, t.tm_sec, 2);
+                break;
             case 'p':
                 out += t.tm_hour < 12 ? "AM" : "PM";
                 break;
@@ -123,18 +126,6 @@ std::string formatTime(const std::tm& t, const char* pattern) {
         }
     }
     return out;
-}
-
-// The stamp's local date or time; empty before 1970 or past what the calendar can hold.
-std::string formatStamp(const std::string& stamp, const char* pattern) {
-    std::int64_t seconds = stampSeconds(stamp);
-    std::time_t whole = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    if (seconds < 0 || localtime_r(&whole, &local) == nullptr) {
-        return "";
-    }
-    std::string text = formatTime(local, pattern);
-    return text.size() < 128 ? text : "";
 }
 
 struct Request {
@@ -156,6 +147,17 @@ Request clampRequest(WeatherDataType type, int format) {
 }
 
 }  // namespace
+
+std::string formatStamp(const std::string& stamp, const char* pattern) {
+    std::int64_t seconds = stampSeconds(stamp);
+    std::time_t whole = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (seconds < 0 || localtime_r(&whole, &local) == nullptr) {
+        return "";
+    }
+    std::string text = formatTime(local, pattern);
+    return text.size() < 128 ? text : "";
+}
 
 DataTypeInfo CWeatherData::GetDataTypeInfo(WeatherDataType type, int format) {
     Request request = clampRequest(type, format);

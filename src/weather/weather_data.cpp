@@ -47,16 +47,9 @@ bool holdsAReading(const CDataFile& file) {
 
 // What was read and when, from the file's time stamp; the kind alone without one.
 std::string readingsOf(WeatherSourceKind kind, const std::string& stamp) {
-    auto seconds = static_cast<std::time_t>(stampSeconds(stamp));
-    std::tm local{};
-    if (stamp.empty() || seconds < 0 || localtime_r(&seconds, &local) == nullptr) {
-        return weatherSourceName(kind);
-    }
-    char time[64];
-    std::snprintf(time, sizeof time, "%02d.%02d.%04d %02d:%02d:%02d", local.tm_mday,
-                  local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
-                  local.tm_sec);
-    return LangString(kTextReadingsOf, {weatherSourceName(kind), time});
+    std::string time = formatStamp(stamp, "%d.%m.%Y %H:%M:%S");
+    return time.empty() ? weatherSourceName(kind)
+                        : LangString(kTextReadingsOf, {weatherSourceName(kind), time});
 }
 
 }  // namespace
