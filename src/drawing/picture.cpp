@@ -34,21 +34,40 @@ QImage LoadBuiltinPicture(int builtinId) {
     return it->second;
 }
 
+void BoundPictureReader(QImageReader& reader) {
+    reader.setDecideFormatFromContent(true);
+    // Also bounds formats that do not tell their size before decoding.
+    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
+}
+
+bool HasTooManyPixels(QSize size) {
+    return static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels;
+}
+
+QImage FlattenOver(QImage picture, Colour background) {
+    if (background == kNoColour || !picture.hasAlphaChannel()) {
+        return picture;
+    }
+    QImage opaque(picture.size(), QImage::Format_RGB32);
+    opaque.fill(toQColor(background));
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, picture);
+    painter.end();
+    return opaque;
+}
+
 namespace {
 
 // The picture in the file, or a null image when it cannot be used.
 QImage decodePicture(const QString& path) {
     QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    // Also bounds formats that do not tell their size before decoding.
-    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
+    BoundPictureReader(reader);
     QSize size = reader.size();
-    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels) {
+    if (size.isValid() && HasTooManyPixels(size)) {
         return QImage();
     }
     QImage picture = reader.read();
-    if (picture.isNull() ||
-        static_cast<qint64>(picture.width()) * picture.height() > kMaxPicturePixels) {
+    if (picture.isNull() || HasTooManyPixels(picture.size())) {
         return QImage();
     }
     return PictureForDrawing(std::move(picture));
@@ -127,14 +146,7 @@ const QImage& CPictureSlot::Prepared(int width, int height, Colour background,
     }
     PicturePlacement place = PlacePicture(m_picture.size(), QSize(width, height), fit);
     QImage copy = place.source == m_picture.rect() ? m_picture : m_picture.copy(place.source);
-    if (background != kNoColour && copy.hasAlphaChannel()) {
-        QImage opaque(copy.size(), QImage::Format_RGB32);
-        opaque.fill(toQColor(background));
-        QPainter painter(&opaque);
-        painter.drawImage(0, 0, copy);
-        painter.end();
-        copy = opaque;
-    }
+    copy = FlattenOver(std::move(copy), background);
     m_prepared = copy.scaled(place.target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_preparedWidth = width;
     m_preparedHeight = height;

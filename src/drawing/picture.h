@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QImageReader>
 #include <string>
 
 #include "drawing/geometry.h"
@@ -13,6 +14,16 @@ constexpr qint64 kMaxPicturePixels = 64'000'000;
 
 // The picture in a form QPainter draws fastest: premultiplied ARGB, or RGB32 when opaque.
 QImage PictureForDrawing(QImage picture);
+
+// A reader that takes the format from the content and refuses to allocate for more than
+// kMaxPicturePixels.
+void BoundPictureReader(QImageReader& reader);
+
+// Whether a picture of that size has more pixels than kMaxPicturePixels.
+bool HasTooManyPixels(QSize size);
+
+// The picture on an opaque background of that colour; unchanged without alpha or colour.
+QImage FlattenOver(QImage picture, Colour background);
 
 // The built-in picture of that id (":/pictures/<id>.png"), decoded on first use.
 QImage LoadBuiltinPicture(int builtinId);

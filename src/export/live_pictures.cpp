@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QPainter>
 #include <stdexcept>
 
 #include "base/clock.h"
@@ -61,14 +60,9 @@ LivePictureBytes readFile(const LivePictureSource& source) {
 
 // A reader over the bytes that trusts their content, not a name, bounded in memory.
 void setUpReader(QImageReader& reader) {
-    reader.setDecideFormatFromContent(true);
-    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
+    BoundPictureReader(reader);
     // Smooth resampling and exact colour conversion in the JPEG decoder.
     reader.setQuality(100);
-}
-
-bool tooManyPixels(QSize size) {
-    return static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels;
 }
 
 }  // namespace
@@ -113,7 +107,7 @@ LiveSnapshot DecodeLivePicture(const LivePictureBytes& bytes, const LivePictureS
     if (!size.isValid()) {
         notAPicture();
     }
-    if (tooManyPixels(size)) {
+    if (HasTooManyPixels(size)) {
         fail(kTextLivePictureNotAPicture, source,
              LangString(kTextTooManyPixels, {std::to_string(kMaxPicturePixels / 1'000'000)}));
     }
@@ -133,14 +127,7 @@ LiveSnapshot DecodeLivePicture(const LivePictureBytes& bytes, const LivePictureS
         picture =
             picture.scaled(place.target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    if (picture.hasAlphaChannel() && source.background != kNoColour) {
-        QImage opaque(picture.size(), QImage::Format_RGB32);
-        opaque.fill(toQColor(source.background));
-        QPainter painter(&opaque);
-        painter.drawImage(0, 0, picture);
-        painter.end();
-        picture = opaque;
-    }
+    picture = FlattenOver(std::move(picture), source.background);
     return {PictureForDrawing(std::move(picture)), place.target.topLeft()};
 }
 
@@ -151,7 +138,7 @@ QImage DecodePictureWithin(const std::string& bytes, QSize bound) {
     QImageReader reader(&buffer);
     setUpReader(reader);
     QSize size = reader.size();
-    if (!size.isValid() || tooManyPixels(size)) {
+    if (!size.isValid() || HasTooManyPixels(size)) {
         return {};
     }
     if (size.width() > bound.width() || size.height() > bound.height()) {
