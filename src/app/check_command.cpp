@@ -35,18 +35,9 @@ int check(const CommandOptions& options) {
         useWeatherFile("check", options);
     }
     ProfileList profiles = loadImageList(options);
-    auto image = options.find("--image");
-    bool found = false;
     size_t problems = 0;
-    for (auto& profile : profiles) {
-        if (image == options.end() || profile->GetName() == image->second) {
-            problems += printFindings(*profile);
-            found = true;
-        }
-    }
-    if (image != options.end() && !found) {
-        throw std::runtime_error("No image named \"" + image->second + "\" in " +
-                                 CSettings::Instance().GetOpenedFile());
+    for (CProfile* profile : selectedImages(profiles, options)) {
+        problems += printFindings(*profile);
     }
     return problems == 0 ? 0 : 1;
 }

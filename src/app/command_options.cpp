@@ -103,3 +103,18 @@ ProfileList loadImageList(const CommandOptions& options, QObject* view) {
                                  "; give another image list with --profiles FILE");
     }
 }
+
+std::vector<CProfile*> selectedImages(const ProfileList& profiles, const CommandOptions& options) {
+    auto image = options.find("--image");
+    std::vector<CProfile*> selected;
+    for (const auto& profile : profiles) {
+        if (image == options.end() || profile->GetName() == image->second) {
+            selected.push_back(profile.get());
+        }
+    }
+    if (image != options.end() && selected.empty()) {
+        throw std::runtime_error("No image named \"" + image->second + "\" in " +
+                                 CSettings::Instance().GetOpenedFile());
+    }
+    return selected;
+}

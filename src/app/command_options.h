@@ -22,3 +22,7 @@ bool useWeatherFile(const char* command, const CommandOptions& options);
 // The image list of --profiles, else the one last opened; std::runtime_error that names the
 // path tried and how to give another when it cannot be read.
 ProfileList loadImageList(const CommandOptions& options, QObject* view = nullptr);
+
+// The images of the list that --image names, or all without it; std::runtime_error "No image
+// named ..." when it names none of them.
+std::vector<CProfile*> selectedImages(const ProfileList& profiles, const CommandOptions& options);

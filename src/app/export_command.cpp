@@ -25,16 +25,8 @@ int runExportCommand(const QStringList& arguments) {
         }
         ProfileList profiles = loadImageList(options);
         const std::string& name = options.at("--image");
-        std::vector<CProfile*> named;
-        for (auto& profile : profiles) {
-            if (profile->GetName() == name) {
-                named.push_back(profile.get());
-            }
-        }
+        std::vector<CProfile*> named = selectedImages(profiles, options);
         std::string path = CSettings::Instance().GetOpenedFile();
-        if (named.empty()) {
-            throw std::runtime_error("No image named \"" + name + "\" in " + path);
-        }
         if (named.size() > 1) {
             std::fprintf(stderr,
                          "skyvane export: %zu images are named \"%s\" in %s; give one of them "

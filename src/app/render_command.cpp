@@ -48,19 +48,10 @@ int render(const CommandOptions& options) {
     // code still tells a script that the readings were missing.
     bool readings = useWeatherFile("render", options);
     ProfileList profiles = loadImageList(options);
-    auto image = options.find("--image");
-    bool found = false;
     bool allWritten = true;
     std::set<std::string> taken;
-    for (auto& profile : profiles) {
-        if (image == options.end() || profile->GetName() == image->second) {
-            allWritten = writeImage(*profile, folder, taken) && allWritten;
-            found = true;
-        }
-    }
-    if (image != options.end() && !found) {
-        throw std::runtime_error("No image named \"" + image->second + "\" in " +
-                                 CSettings::Instance().GetOpenedFile());
+    for (CProfile* profile : selectedImages(profiles, options)) {
+        allWritten = writeImage(*profile, folder, taken) && allWritten;
     }
     return allWritten && readings ? 0 : 1;
 }
